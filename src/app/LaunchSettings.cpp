@@ -1,0 +1,48 @@
+// Registration of the default settings and the launch rule for the Dock and menu bar.
+#include "app/AppDelegate.h"
+#include "app/SettingsKeys.h"
+
+namespace tugworth {
+
+void AppDelegate::registerDefaultSettings() {
+    using namespace settings;
+    userDefaults.registerDefaults({
+        {std::string(kEnableDragging), Value(true)},
+        {std::string(kEnableResizing), Value(true)},
+        {std::string(kShowInDock), Value(true)},
+        {std::string(kShowInMenuBar), Value(true)},
+        {std::string(kDragModifier), Value(kDefaultDragModifier)},
+        {std::string(kResizeModifier), Value(kDefaultResizeModifier)},
+        {std::string(kPreferencesInitialized), Value(true)},
+    });
+    userDefaults.synchronize();
+    // Only a false stored explicitly can read false here: the one-time write.
+    if (!userDefaults.boolForKey(kPreferencesInitialized)) {
+        userDefaults.setBool(true, kPreferencesInitialized);
+        userDefaults.setBool(true, kEnableDragging);
+        userDefaults.setBool(true, kEnableResizing);
+        userDefaults.synchronize();
+    }
+}
+
+VisibilityChoice AppDelegate::applyLaunchVisibilityRule() {
+    using namespace settings;
+    if (!userDefaults.boolForKey(kPreferencesInitialized)) {
+        userDefaults.setBool(true, kShowInDock);
+        userDefaults.setBool(true, kShowInMenuBar);
+        userDefaults.setBool(true, kPreferencesInitialized);
+        userDefaults.synchronize();
+        return {true, true};
+    }
+    const bool dock = userDefaults.boolForKey(kShowInDock);
+    const bool menuBar = userDefaults.boolForKey(kShowInMenuBar);
+    if (!dock && !menuBar) {
+        // The program must stay reachable somewhere.
+        userDefaults.setBool(true, kShowInMenuBar);
+        userDefaults.synchronize();
+        return {false, true};
+    }
+    return {dock, menuBar};
+}
+
+}  // namespace tugworth
