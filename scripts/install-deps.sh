@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tugworth needs to build, run and test, skipping those present.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config clang clang-tidy libclang-rt-14-dev
+  # core tests, benchmarks, scenario runner
+  googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev
+  # X11 platform
+  libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-xinput-dev libxcb-xkb-dev
+  libxcb-randr0-dev libxcb-res0-dev libxcb-xtest0-dev libxcb-util-dev
+  # Qt user interface
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  # the virtual desktop the program and its tests run on
+  xvfb xauth openbox xterm x11-apps x11-utils xdotool trayer imagemagick
+  # packaging
+  dpkg-dev file
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+  "${missing[@]}" >/dev/null
