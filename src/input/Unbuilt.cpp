@@ -4,7 +4,6 @@
 #include "app/AppDelegate.h"
 
 namespace tugworth {
-void AppDelegate::handleFlagsChanged(const Event&) { std::abort(); }
 void AppDelegate::handleMouseMove(const Event&) { std::abort(); }
 void AppDelegate::moveTargetWindow(double, double, const Element&) { std::abort(); }
 void AppDelegate::resizeTargetWindow(double, double, const Element&) { std::abort(); }
