@@ -19,3 +19,8 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --preset asan -j "$jobs" --timeout 300 -L 'unit|scenarios'
+
+echo "== fuzz targets: a bounded run of each over its corpus"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+ctest --preset fuzz --timeout 300 -L fuzz
