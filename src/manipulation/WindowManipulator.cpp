@@ -1,0 +1,169 @@
+// Element-level questions shared by the mover and the resizer.
+#include "manipulation/WindowManipulator.h"
+
+#include <algorithm>
+
+namespace tugworth {
+
+namespace {
+
+// The element under `attribute` of `element`, when the read succeeds with an element that can
+// be positioned.
+std::optional<Element> positionableElementAttribute(AccessibilityService& accessibility, Log& log,
+                                                    const Element& element,
+                                                    std::string_view attribute) {
+    Value value;
+    if (accessibility.copyAttributeValue(element, attribute, value) != AXError::kAXErrorSuccess) {
+        return std::nullopt;
+    }
+    const Element* found = value.asElement();
+    if (found == nullptr || !supportsPositioning(accessibility, log, *found)) return std::nullopt;
+    return *found;
+}
+
+// The entries of an "AXWindows" value, when it is a non-empty array holding only elements.
+std::optional<std::vector<Element>> elementArray(const Value& value) {
+    const Value::Array* array = value.asArray();
+    if (array == nullptr || array->empty()) return std::nullopt;
+    std::vector<Element> elements;
+    elements.reserve(array->size());
+    for (const Value& entry : *array) {
+        const Element* element = entry.asElement();
+        if (element == nullptr) return std::nullopt;
+        elements.push_back(*element);
+    }
+    return elements;
+}
+
+}  // namespace
+
+bool supportsPositioning(AccessibilityService& accessibility, Log& log, const Element& element) {
+    Value value;
+    const AXError positionCode = accessibility.copyAttributeValue(element, "AXPosition", value);
+    if (positionCode == AXError::kAXErrorSuccess) return true;
+    const AXError frameCode = accessibility.copyAttributeValue(element, "AXFrame", value);
+    if (frameCode == AXError::kAXErrorSuccess) return true;
+    log.debug("Window doesn't support positioning: position=", positionCode,
+              ", frame=", frameCode);
+    return false;
+}
+
+WindowManipulator::WindowManipulator(AccessibilityService& accessibility, Log& log,
+                                     Element element, Pid owner)
+    : window(element),
+      pid(owner),
+      accessibility_(accessibility),
+      log_(log),
+      entered_(&ownEntered_) {}
+
+WindowManipulator::WindowManipulator(WindowManipulator& caller, Element substitute,
+                                     Pid substitutePid)
+    : window(substitute),
+      pid(substitutePid),
+      accessibility_(caller.accessibility_),
+      log_(caller.log_),
+      entered_(caller.entered_) {}
+
+bool WindowManipulator::validateWindow() {
+    if (!accessibility_.isProcessTrusted()) {
+        log_.error("Accessibility permissions not granted");
+        return false;
+    }
+    Value role;
+    const AXError code = accessibility_.copyAttributeValue(window, "AXRole", role);
+    if (code != AXError::kAXErrorSuccess) {
+        log_.error("Window reference is no longer valid: ", code);
+        return false;
+    }
+    return true;
+}
+
+std::optional<Element> WindowManipulator::parentWindow() {
+    return positionableElementAttribute(accessibility_, log_, window, "AXParent");
+}
+
+std::optional<Element> WindowManipulator::applicationMainWindow() {
+    return applicationWindowAttribute("AXMainWindow");
+}
+
+std::optional<Element> WindowManipulator::applicationFocusedWindow() {
+    return applicationWindowAttribute("AXFocusedWindow");
+}
+
+std::optional<Element> WindowManipulator::applicationWindowAttribute(std::string_view name) {
+    const Element application = accessibility_.createApplication(pid);
+    return positionableElementAttribute(accessibility_, log_, application, name);
+}
+
+std::optional<Element> WindowManipulator::findAlternativeWindow() {
+    const Element application = accessibility_.createApplication(pid);
+    Value windows;
+    if (accessibility_.copyAttributeValue(application, "AXWindows", windows) ==
+        AXError::kAXErrorSuccess) {
+        if (const auto entries = elementArray(windows)) {
+            log_.debug("Found ", static_cast<std::int64_t>(entries->size()),
+                       " windows in application");
+            for (const Element& entry : *entries) {
+                if (entry == window || !supportsPositioning(accessibility_, log_, entry)) continue;
+                log_.debug("Found alternative window that supports positioning");
+                return entry;
+            }
+        }
+    }
+    if (auto main = applicationMainWindow(); main && *main != window) {
+        log_.debug("Found main window");
+        return main;
+    }
+    if (auto focused = applicationFocusedWindow(); focused && *focused != window) {
+        log_.debug("Found focused window");
+        return focused;
+    }
+    if (supportsPositioning(accessibility_, log_, application)) {
+        log_.debug("Using application as fallback");
+        return application;
+    }
+    log_.debug("No suitable alternative window found");
+    return std::nullopt;
+}
+
+bool WindowManipulator::manipulate(double /*dx*/, double /*dy*/) { return false; }
+
+WindowManipulator::EntryScope::EntryScope(WindowManipulator& manipulator)
+    : manipulator_(manipulator) {
+    if (manipulator_.isOutermost()) manipulator_.ownEntered_.clear();
+    manipulator_.entered_->push_back(manipulator_.window);
+}
+
+WindowManipulator::EntryScope::~EntryScope() {
+    // Substitutes stay recorded until the outermost call ends: they must not be entered again.
+    if (manipulator_.isOutermost()) manipulator_.ownEntered_.clear();
+}
+
+bool WindowManipulator::isFreshSubstitute(const Element& candidate) const {
+    return candidate != window &&
+           std::find(entered_->begin(), entered_->end(), candidate) == entered_->end();
+}
+
+WindowManipulator::Substitute WindowManipulator::substituteFor(const Element& element) {
+    Pid owner = 0;
+    (void)accessibility_.getPid(element, owner);  // a failed lookup leaves 0
+    return {element, owner};
+}
+
+std::optional<WindowManipulator::Substitute> WindowManipulator::nextSubstitute() {
+    if (auto parent = parentWindow(); parent && isFreshSubstitute(*parent)) {
+        log_.debug("Trying parent element");
+        return substituteFor(*parent);
+    }
+    if (auto main = applicationMainWindow(); main && isFreshSubstitute(*main)) {
+        log_.debug("Trying application's main window");
+        return substituteFor(*main);
+    }
+    if (auto focused = applicationFocusedWindow(); focused && isFreshSubstitute(*focused)) {
+        log_.debug("Trying application's focused window");
+        return substituteFor(*focused);
+    }
+    return std::nullopt;
+}
+
+}  // namespace tugworth

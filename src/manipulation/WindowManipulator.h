@@ -1,0 +1,84 @@
+// Acting on one window element of another application: is it alive, can it be positioned, and
+// which element of the same application can stand in for it.
+#pragma once
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "platform/AccessibilityService.h"
+#include "platform/Element.h"
+#include "platform/Log.h"
+
+namespace tugworth {
+
+// Whether `element` can be the target of a move or a resize: a read of "AXPosition" or of
+// "AXFrame" succeeds. Logs both result codes when neither does.
+bool supportsPositioning(AccessibilityService& accessibility, Log& log, const Element& element);
+
+// Built on one element for one operation and dropped afterwards; it caches no geometry.
+class WindowManipulator {
+public:
+    // Makes no Accessibility call. `owner` is the process of `element` (0 when its lookup failed).
+    WindowManipulator(AccessibilityService& accessibility, Log& log, Element element, Pid owner);
+    virtual ~WindowManipulator() = default;
+    WindowManipulator(const WindowManipulator&) = delete;
+    WindowManipulator& operator=(const WindowManipulator&) = delete;
+
+    // False, with the reason logged, when permission is missing or the element no longer answers.
+    virtual bool validateWindow();
+    // The element's parent, when it can be positioned.
+    virtual std::optional<Element> parentWindow();
+    // The application's main or focused window, when it can be positioned. May be `window` itself.
+    virtual std::optional<Element> applicationMainWindow();
+    virtual std::optional<Element> applicationFocusedWindow();
+    // Another positionable element of the same application, else the application element.
+    virtual std::optional<Element> findAlternativeWindow();
+    // Applies a pointer delta (dx, dy), y growing upwards; true when some strategy succeeded.
+    // A plain manipulator knows no strategy and answers false.
+    virtual bool manipulate(double dx, double dy);
+
+    const Element window;
+    const Pid pid;
+
+protected:
+    // A stand-in built by a fall-back. It shares the record of the elements the outermost
+    // manipulate call has already entered, so that substitutes leading back to each other end.
+    WindowManipulator(WindowManipulator& caller, Element substitute, Pid substitutePid);
+
+    // Held for the length of one manipulate call: records `window` as entered. The outermost
+    // call starts and ends with an empty record.
+    class EntryScope {
+    public:
+        explicit EntryScope(WindowManipulator& manipulator);
+        ~EntryScope();
+        EntryScope(const EntryScope&) = delete;
+        EntryScope& operator=(const EntryScope&) = delete;
+
+    private:
+        WindowManipulator& manipulator_;
+    };
+
+    struct Substitute {
+        Element element;
+        Pid pid = 0;
+    };
+    // The element the fall-backs hand the whole operation to: the parent, else the main window,
+    // else the focused window, each dropped when it is `window` or was already entered. Logs
+    // which one is tried; nothing when none is left.
+    std::optional<Substitute> nextSubstitute();
+
+    AccessibilityService& accessibility_;
+    Log& log_;
+
+private:
+    std::optional<Element> applicationWindowAttribute(std::string_view name);
+    bool isFreshSubstitute(const Element& candidate) const;
+    Substitute substituteFor(const Element& element);
+    bool isOutermost() const { return entered_ == &ownEntered_; }
+
+    std::vector<Element> ownEntered_;
+    std::vector<Element>* entered_;
+};
+
+}  // namespace tugworth
