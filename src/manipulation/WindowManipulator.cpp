@@ -17,19 +17,22 @@ std::optional<Element> positionableElementAttribute(AccessibilityService& access
         return std::nullopt;
     }
     const Element* found = value.asElement();
-    if (found == nullptr || !supportsPositioning(accessibility, log, *found)) return std::nullopt;
+    if (found == nullptr || !supportsPositioning(accessibility, log, *found))
+        return std::nullopt;
     return *found;
 }
 
 // The entries of an "AXWindows" value, when it is a non-empty array holding only elements.
 std::optional<std::vector<Element>> elementArray(const Value& value) {
     const Value::Array* array = value.asArray();
-    if (array == nullptr || array->empty()) return std::nullopt;
+    if (array == nullptr || array->empty())
+        return std::nullopt;
     std::vector<Element> elements;
     elements.reserve(array->size());
     for (const Value& entry : *array) {
         const Element* element = entry.asElement();
-        if (element == nullptr) return std::nullopt;
+        if (element == nullptr)
+            return std::nullopt;
         elements.push_back(*element);
     }
     return elements;
@@ -40,16 +43,17 @@ std::optional<std::vector<Element>> elementArray(const Value& value) {
 bool supportsPositioning(AccessibilityService& accessibility, Log& log, const Element& element) {
     Value value;
     const AXError positionCode = accessibility.copyAttributeValue(element, "AXPosition", value);
-    if (positionCode == AXError::kAXErrorSuccess) return true;
+    if (positionCode == AXError::kAXErrorSuccess)
+        return true;
     const AXError frameCode = accessibility.copyAttributeValue(element, "AXFrame", value);
-    if (frameCode == AXError::kAXErrorSuccess) return true;
-    log.debug("Window doesn't support positioning: position=", positionCode,
-              ", frame=", frameCode);
+    if (frameCode == AXError::kAXErrorSuccess)
+        return true;
+    log.debug("Window doesn't support positioning: position=", positionCode, ", frame=", frameCode);
     return false;
 }
 
-WindowManipulator::WindowManipulator(AccessibilityService& accessibility, Log& log,
-                                     Element element, Pid owner)
+WindowManipulator::WindowManipulator(AccessibilityService& accessibility, Log& log, Element element,
+                                     Pid owner)
     : window(element),
       pid(owner),
       accessibility_(accessibility),
@@ -104,7 +108,8 @@ std::optional<Element> WindowManipulator::findAlternativeWindow() {
             log_.debug("Found ", static_cast<std::int64_t>(entries->size()),
                        " windows in application");
             for (const Element& entry : *entries) {
-                if (entry == window || !supportsPositioning(accessibility_, log_, entry)) continue;
+                if (entry == window || !supportsPositioning(accessibility_, log_, entry))
+                    continue;
                 log_.debug("Found alternative window that supports positioning");
                 return entry;
             }
@@ -126,17 +131,44 @@ std::optional<Element> WindowManipulator::findAlternativeWindow() {
     return std::nullopt;
 }
 
-bool WindowManipulator::manipulate(double /*dx*/, double /*dy*/) { return false; }
+bool WindowManipulator::manipulate(double /*dx*/, double /*dy*/) {
+    return false;
+}
+
+std::optional<AXValue> WindowManipulator::readGeometry(std::string_view attribute, AXError& code) {
+    Value value;
+    code = accessibility_.copyAttributeValue(window, attribute, value);
+    const AXValue* boxed = value.asAXValue();
+    if (code != AXError::kAXErrorSuccess || boxed == nullptr)
+        return std::nullopt;
+    return *boxed;
+}
+
+std::optional<Rect> WindowManipulator::readFrame() {
+    AXError code{};
+    const auto boxed = readGeometry("AXFrame", code);
+    if (!boxed) {
+        log_.debug("Window doesn't support frame attribute: ", code);
+        return std::nullopt;
+    }
+    Rect frame;
+    if (!boxed->getValue(frame))
+        return std::nullopt;
+    log_.debug("Current window frame: ", frame);
+    return frame;
+}
 
 WindowManipulator::EntryScope::EntryScope(WindowManipulator& manipulator)
     : manipulator_(manipulator) {
-    if (manipulator_.isOutermost()) manipulator_.ownEntered_.clear();
+    if (manipulator_.isOutermost())
+        manipulator_.ownEntered_.clear();
     manipulator_.entered_->push_back(manipulator_.window);
 }
 
 WindowManipulator::EntryScope::~EntryScope() {
     // Substitutes stay recorded until the outermost call ends: they must not be entered again.
-    if (manipulator_.isOutermost()) manipulator_.ownEntered_.clear();
+    if (manipulator_.isOutermost())
+        manipulator_.ownEntered_.clear();
 }
 
 bool WindowManipulator::isFreshSubstitute(const Element& candidate) const {

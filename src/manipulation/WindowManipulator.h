@@ -46,8 +46,45 @@ protected:
     // manipulate call has already entered, so that substitutes leading back to each other end.
     WindowManipulator(WindowManipulator& caller, Element substitute, Pid substitutePid);
 
-    // Held for the length of one manipulate call: records `window` as entered. The outermost
-    // call starts and ends with an empty record.
+    // Runs one chain: validation ends it at once, otherwise `strategies` decides. While it runs,
+    // `window` counts as entered.
+    template <class Strategies>
+    bool runChain(Strategies strategies) {
+        const EntryScope entry(*this);
+        return validateWindow() && strategies();
+    }
+
+    // The fall-back stage of both chains: hand the whole operation to a substitute element, or
+    // else try the application element of `pid` with `direct` only (no validation, no further
+    // fall-backs) and log which way that went.
+    template <class Self, class Direct>
+    bool handOver(double dx, double dy, Direct direct, std::string_view directSuccessLine,
+                  std::string_view failureLine) {
+        if (const auto substitute = nextSubstitute()) {
+            Self standIn(*this, substitute->element, substitute->pid);
+            return standIn.manipulate(dx, dy);
+        }
+        Self application(*this, accessibility_.createApplication(pid), pid);
+        if (direct(application)) {
+            log_.debug(directSuccessLine);
+            return true;
+        }
+        log_.warning(failureLine);
+        return false;
+    }
+
+    // The boxed geometry under `attribute` of `window`. `code` is the read's result; it stays 0
+    // when the read succeeded without a value or with a value of another kind.
+    std::optional<AXValue> readGeometry(std::string_view attribute, AXError& code);
+    // The frame of `window`, logged; logs the result code when the frame cannot be read.
+    std::optional<Rect> readFrame();
+
+    AccessibilityService& accessibility_;
+    Log& log_;
+
+private:
+    // Records `window` as entered for one manipulate call. The outermost call starts and ends
+    // with an empty record.
     class EntryScope {
     public:
         explicit EntryScope(WindowManipulator& manipulator);
@@ -63,15 +100,11 @@ protected:
         Element element;
         Pid pid = 0;
     };
-    // The element the fall-backs hand the whole operation to: the parent, else the main window,
-    // else the focused window, each dropped when it is `window` or was already entered. Logs
-    // which one is tried; nothing when none is left.
+    // The element the fall-backs hand the operation to: the parent, else the main window, else
+    // the focused window, each dropped when it is `window` or was already entered. Logs which
+    // one is tried; nothing when none is left.
     std::optional<Substitute> nextSubstitute();
 
-    AccessibilityService& accessibility_;
-    Log& log_;
-
-private:
     std::optional<Element> applicationWindowAttribute(std::string_view name);
     bool isFreshSubstitute(const Element& candidate) const;
     Substitute substituteFor(const Element& element);

@@ -9,52 +9,46 @@ namespace tugworth {
 namespace {
 
 // The pointer delta has y growing upwards, Accessibility origins y growing downwards.
-Point movedOrigin(Point origin, double dx, double dy) { return {origin.x + dx, origin.y - dy}; }
+Point movedOrigin(Point origin, double dx, double dy) {
+    return {origin.x + dx, origin.y - dy};
+}
 
 // Whether `value` is an array of strings only, one of them exactly `name`.
 bool stringListContains(const Value& value, std::string_view name) {
     const Value::Array* array = value.asArray();
-    if (array == nullptr) return false;
-    const bool allStrings = std::all_of(array->begin(), array->end(),
-                                        [](const Value& entry) { return entry.asString() != nullptr; });
-    return allStrings && std::any_of(array->begin(), array->end(), [&](const Value& entry) {
-               return *entry.asString() == name;
-           });
+    if (array == nullptr)
+        return false;
+    const bool allStrings = std::all_of(array->begin(), array->end(), [](const Value& entry) {
+        return entry.asString() != nullptr;
+    });
+    return allStrings && std::any_of(array->begin(), array->end(),
+                                     [&](const Value& entry) { return *entry.asString() == name; });
 }
 
 }  // namespace
 
 bool WindowMover::manipulate(double dx, double dy) {
     log_.info("Moving window by dx: ", dx, ", dy: ", dy);
-    const EntryScope entry(*this);
-    if (!validateWindow()) return false;
-    if (moveUsingFrame(dx, dy)) return true;
-    if (moveUsingPosition(dx, dy)) return true;
-    return moveUsingFallbacks(dx, dy);
+    return runChain([&] {
+        return moveUsingFrame(dx, dy) || moveUsingPosition(dx, dy) || moveUsingFallbacks(dx, dy);
+    });
 }
 
 bool WindowMover::moveUsingFrame(double dx, double dy) {
     log_.debug("Moving using frame - dx: ", dx, ", dy: ", dy);
-    Value value;
-    const AXError readCode = accessibility_.copyAttributeValue(window, "AXFrame", value);
-    const AXValue* boxed = value.asAXValue();
-    if (readCode != AXError::kAXErrorSuccess || boxed == nullptr) {
-        log_.debug("Window doesn't support frame attribute: ", readCode);
+    const auto frame = readFrame();
+    if (!frame)
         return false;
-    }
-    Rect frame;
-    if (!boxed->getValue(frame)) return false;
-    log_.debug("Current window frame: ", frame);
-
-    const Point origin = movedOrigin(frame.origin(), dx, dy);
-    const Rect moved{origin.x, origin.y, frame.width, frame.height};
-    const AXError writeCode = accessibility_.setAttributeValue(window, "AXFrame", AXValue::create(moved));
-    if (writeCode == AXError::kAXErrorSuccess) {
+    const Point origin = movedOrigin(frame->origin(), dx, dy);
+    const Rect moved{origin.x, origin.y, frame->width, frame->height};
+    const AXError code =
+        accessibility_.setAttributeValue(window, "AXFrame", AXValue::create(moved));
+    if (code == AXError::kAXErrorSuccess) {
         log_.success("Window frame set");
         return true;
     }
-    log_.error("Failed to set window frame: ", writeCode);
-    return setPositionSeparately(frame.x, frame.y, dx, dy);
+    log_.error("Failed to set window frame: ", code);
+    return setPositionSeparately(frame->x, frame->y, dx, dy);
 }
 
 bool WindowMover::setPositionSeparately(double x, double y, double dx, double dy) {
@@ -70,24 +64,24 @@ bool WindowMover::setPositionSeparately(double x, double y, double dx, double dy
 
 bool WindowMover::moveUsingPosition(double dx, double dy) {
     log_.debug("Moving using position: dx: ", dx, ", dy: ", dy);
-    Value value;
-    const AXError readCode = accessibility_.copyAttributeValue(window, "AXPosition", value);
-    const AXValue* boxed = value.asAXValue();
-    if (readCode != AXError::kAXErrorSuccess || boxed == nullptr) {
+    AXError readCode{};
+    const auto boxed = readGeometry("AXPosition", readCode);
+    if (!boxed) {
         log_.debug("Window doesn't support position attribute: ", readCode);
         return moveUsingAlternativeAttributes(dx, dy);
     }
     Point position;
-    if (!boxed->getValue(position)) return false;
+    if (!boxed->getValue(position))
+        return false;
     log_.debug("Current window position: ", position);
 
     const Value boxedPoint = AXValue::create(movedOrigin(position, dx, dy));
-    const AXError writeCode = accessibility_.setAttributeValue(window, "AXPosition", boxedPoint);
-    if (writeCode == AXError::kAXErrorSuccess) {
+    const AXError code = accessibility_.setAttributeValue(window, "AXPosition", boxedPoint);
+    if (code == AXError::kAXErrorSuccess) {
         log_.success("Window position set");
         return true;
     }
-    log_.error("Failed to set window position: ", writeCode);
+    log_.error("Failed to set window position: ", code);
     return writeAlternativePositions(boxedPoint) || performMoveAction();
 }
 
@@ -110,7 +104,8 @@ bool WindowMover::performMoveAction() {
         !stringListContains(actions, "AXMove")) {
         return false;
     }
-    if (accessibility_.performAction(window, "AXMove") != AXError::kAXErrorSuccess) return false;
+    if (accessibility_.performAction(window, "AXMove") != AXError::kAXErrorSuccess)
+        return false;
     log_.success("Window moved using AXMoveAction");
     return true;
 }
@@ -118,13 +113,11 @@ bool WindowMover::performMoveAction() {
 // For elements without a readable "AXPosition": each name is read and written back shifted.
 bool WindowMover::moveUsingAlternativeAttributes(double dx, double dy) {
     for (const std::string_view name : alternativePositionAttributes) {
-        Value value;
-        if (accessibility_.copyAttributeValue(window, name, value) != AXError::kAXErrorSuccess) {
-            continue;
-        }
-        const AXValue* boxed = value.asAXValue();
+        AXError readCode{};
+        const auto boxed = readGeometry(name, readCode);
         Point position;
-        if (boxed == nullptr || !boxed->getValue(position)) continue;
+        if (!boxed || !boxed->getValue(position))
+            continue;
         const Value boxedPoint = AXValue::create(movedOrigin(position, dx, dy));
         if (accessibility_.setAttributeValue(window, name, boxedPoint) ==
             AXError::kAXErrorSuccess) {
@@ -136,17 +129,12 @@ bool WindowMover::moveUsingAlternativeAttributes(double dx, double dy) {
 }
 
 bool WindowMover::moveUsingFallbacks(double dx, double dy) {
-    if (const auto substitute = nextSubstitute()) {
-        WindowMover mover(*this, substitute->element, substitute->pid);
-        return mover.manipulate(dx, dy);
-    }
-    WindowMover application(*this, accessibility_.createApplication(pid), pid);
-    if (application.moveUsingFrame(dx, dy) || application.moveUsingPosition(dx, dy)) {
-        log_.debug("Moved application window directly");
-        return true;
-    }
-    log_.warning("All window movement methods failed");
-    return false;
+    return handOver<WindowMover>(
+        dx, dy,
+        [&](WindowMover& application) {
+            return application.moveUsingFrame(dx, dy) || application.moveUsingPosition(dx, dy);
+        },
+        "Moved application window directly", "All window movement methods failed");
 }
 
 }  // namespace tugworth

@@ -17,72 +17,57 @@ Size resizedSize(Size size, double dx, double dy) {
 
 bool WindowResizer::manipulate(double dx, double dy) {
     log_.info("Resizing window by dx: ", dx, ", dy: ", dy);
-    const EntryScope entry(*this);
-    if (!validateWindow()) return false;
-    if (resizeUsingFrame(dx, dy)) return true;
-    if (resizeUsingSize(dx, dy)) return true;
-    return resizeUsingFallbacks(dx, dy);
+    return runChain([&] {
+        return resizeUsingFrame(dx, dy) || resizeUsingSize(dx, dy) || resizeUsingFallbacks(dx, dy);
+    });
 }
 
 bool WindowResizer::resizeUsingFrame(double dx, double dy) {
     log_.debug("Resizing using frame - dx: ", dx, ", dy: ", dy);
-    Value value;
-    const AXError readCode = accessibility_.copyAttributeValue(window, "AXFrame", value);
-    const AXValue* boxed = value.asAXValue();
-    if (readCode != AXError::kAXErrorSuccess || boxed == nullptr) {
-        log_.debug("Window doesn't support frame attribute: ", readCode);
+    const auto frame = readFrame();
+    if (!frame)
         return false;
-    }
-    Rect frame;
-    if (!boxed->getValue(frame)) return false;
-    log_.debug("Current window frame: ", frame);
-
-    const Size size = resizedSize(frame.size(), dx, dy);
-    const Rect resized{frame.x, frame.y, size.width, size.height};
-    const AXError writeCode =
+    const Size size = resizedSize(frame->size(), dx, dy);
+    const Rect resized{frame->x, frame->y, size.width, size.height};
+    const AXError code =
         accessibility_.setAttributeValue(window, "AXFrame", AXValue::create(resized));
-    if (writeCode == AXError::kAXErrorSuccess) {
+    if (code == AXError::kAXErrorSuccess) {
         log_.success("Window frame resized");
         return true;
     }
-    log_.error("Failed to set window frame: ", writeCode);
+    log_.error("Failed to set window frame: ", code);
     return false;
 }
 
 bool WindowResizer::resizeUsingSize(double dx, double dy) {
-    Value value;
-    const AXError readCode = accessibility_.copyAttributeValue(window, "AXSize", value);
-    const AXValue* boxed = value.asAXValue();
-    if (readCode != AXError::kAXErrorSuccess || boxed == nullptr) {
+    AXError readCode{};
+    const auto boxed = readGeometry("AXSize", readCode);
+    if (!boxed) {
         log_.error("Failed to read window size: ", readCode);
         return false;
     }
     Size size;
-    if (!boxed->getValue(size)) return false;
+    if (!boxed->getValue(size))
+        return false;
     log_.debug("Current window size: ", size, ", adjusting by dx: ", dx, ", dy: ", dy);
 
-    const AXError writeCode = accessibility_.setAttributeValue(
+    const AXError code = accessibility_.setAttributeValue(
         window, "AXSize", AXValue::create(resizedSize(size, dx, dy)));
-    if (writeCode == AXError::kAXErrorSuccess) {
+    if (code == AXError::kAXErrorSuccess) {
         log_.success("Window size set");
         return true;
     }
-    log_.error("Failed to set window size: ", writeCode);
+    log_.error("Failed to set window size: ", code);
     return false;
 }
 
 bool WindowResizer::resizeUsingFallbacks(double dx, double dy) {
-    if (const auto substitute = nextSubstitute()) {
-        WindowResizer resizer(*this, substitute->element, substitute->pid);
-        return resizer.manipulate(dx, dy);
-    }
-    WindowResizer application(*this, accessibility_.createApplication(pid), pid);
-    if (application.resizeUsingFrame(dx, dy) || application.resizeUsingSize(dx, dy)) {
-        log_.debug("Resized application window directly");
-        return true;
-    }
-    log_.warning("All window resizing methods failed");
-    return false;
+    return handOver<WindowResizer>(
+        dx, dy,
+        [&](WindowResizer& application) {
+            return application.resizeUsingFrame(dx, dy) || application.resizeUsingSize(dx, dy);
+        },
+        "Resized application window directly", "All window resizing methods failed");
 }
 
 }  // namespace tugworth
