@@ -14,13 +14,9 @@
 #include <vector>
 
 #include "platform/Toolkit.h"
+#include "platform/sim/CallCounter.h"
 
 namespace tugworth::sim {
-
-struct CallCounter {
-    std::uint64_t calls = 0;
-    void count() { ++calls; }
-};
 
 // What the menu bar shows for one status item.
 struct StatusItemState {
