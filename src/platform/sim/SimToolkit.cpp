@@ -120,16 +120,14 @@ int SimToolkit::run() {
     runDeferredWork();
     if (!terminated_ && mainLoop_) mainLoop_();
     runDeferredWork();
-    terminated_ = true;
-    sendWillTerminate();
+    quit();
     if (beforeExit_) beforeExit_();
     return 0;
 }
 
 void SimToolkit::terminate() {
     counter_.count();
-    terminated_ = true;
-    sendWillTerminate();
+    quit();
 }
 
 void SimToolkit::sendWillTerminate() {
@@ -251,11 +249,15 @@ void SimToolkit::startFreshProcess() {
 void SimToolkit::performMenuAction(std::string_view action) {
     if (delegate_ != nullptr && delegate_->performAction(action)) return;
     if (action == "terminate:") {
-        terminated_ = true;
-        sendWillTerminate();
+        quit();
         return;
     }
     standardActions_.emplace_back(action);
+}
+
+void SimToolkit::quit() {
+    terminated_ = true;
+    sendWillTerminate();
 }
 
 void SimToolkit::runDeferredWork() {

@@ -88,6 +88,8 @@ public:
     // A menu action travelling the responder chain: the delegate first, then terminate:,
     // then the application's standard actions, which are only recorded.
     void performMenuAction(std::string_view action);
+    // The user quits the program from outside it: will-terminate, and the loop ends.
+    void quit();
     // Runs queued deferred work until none is left.
     void runDeferredWork();
     std::size_t pendingDeferredWork() const { return deferred_.size(); }
