@@ -13,6 +13,7 @@
 namespace tugworth::x11 {
 
 class XConnection;
+class X11Windows;
 class X11Accessibility;
 class X11WindowServer;
 class X11DesktopServices;
@@ -49,6 +50,7 @@ private:
     explicit X11Desktop(std::unique_ptr<XConnection> connection);
 
     std::unique_ptr<XConnection> connection_;
+    std::unique_ptr<X11Windows> windows_;  // the window reader the services share
     std::unique_ptr<X11Accessibility> accessibility_;
     std::unique_ptr<X11WindowServer> windowServer_;
     std::unique_ptr<X11DesktopServices> desktop_;

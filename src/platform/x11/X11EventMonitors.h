@@ -1,0 +1,49 @@
+// Event monitors over XInput 2 raw events and XKB state notifications on the root window.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/Events.h"
+#include "platform/x11/InputStream.h"
+#include "platform/x11/X11Windows.h"
+#include "platform/x11/XConnection.h"
+
+namespace tugworth::x11 {
+
+// The X server sends us copies of every pointer motion and modifier change on the desktop.
+// Each event goes to the global handlers, except when it belongs to one of this process's own
+// windows (the pointer is over it, or for modifiers it has the focus): then, when local
+// handlers are installed, it goes to them instead. Either way every handler of the event's
+// kind sees it exactly once. A local handler cannot swallow an X event: its answer is ignored.
+class X11EventMonitors final : public EventMonitors {
+public:
+    X11EventMonitors(XConnection& conn, X11Windows& windows) : conn_(conn), windows_(windows) {}
+
+    // Selects the raw events and the XKB state notifications; false with a reason on failure.
+    bool start(std::string& error);
+
+    void addGlobalMonitor(std::uint64_t mask, GlobalEventHandler handler) override;
+    void addLocalMonitor(std::uint64_t mask, LocalEventHandler handler) override;
+
+    // Reads what the server has sent without blocking and delivers it.
+    void dispatchPending();
+
+private:
+    void process(const xcb_generic_event_t& event);
+    void refreshModifierMap();
+    void deliver(const Event& event);
+    bool hasLocalHandler(std::uint64_t mask) const;
+    bool belongsToThisProcess(EventType type);
+    std::optional<Pid> pidOfWindowChain(xcb_window_t start, bool followPointer);
+
+    XConnection& conn_;
+    X11Windows& windows_;
+    InputStream input_;
+    std::vector<std::pair<std::uint64_t, GlobalEventHandler>> global_;
+    std::vector<std::pair<std::uint64_t, LocalEventHandler>> local_;
+};
+
+}  // namespace tugworth::x11

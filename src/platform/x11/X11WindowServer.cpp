@@ -1,0 +1,68 @@
+// The window list: _NET_CLIENT_LIST_STACKING reversed (or the root's viewable top-levels when no
+// window manager runs), each window described with the window-list keys.
+#include "platform/x11/X11WindowServer.h"
+
+#include <algorithm>
+
+namespace tugworth::x11 {
+
+Value X11WindowServer::copyWindowListInfo(std::uint32_t options, std::uint32_t relativeToWindow) {
+    if (conn_.broken()) return Value();
+    auto ids = windows_.clientsBottomToTop();
+    std::reverse(ids.begin(), ids.end());
+    if ((options & kCGWindowListOptionOnScreenAboveWindow) != 0 && relativeToWindow != kCGNullWindowID) {
+        // Only what lies above the given window; a window not in the list leaves nothing out.
+        auto it = std::find(ids.begin(), ids.end(), relativeToWindow);
+        if (it != ids.end()) ids.erase(it, ids.end());
+    }
+
+    std::vector<ClientWindow> clients;
+    for (auto& w : windows_.inspect(ids)) {
+        if (w) clients.push_back(std::move(*w));
+    }
+    const auto& a = conn_.atoms();
+    const bool onScreenOnly = (options & kCGWindowListOptionOnScreenOnly) != 0;
+    const bool excludeDesktop = (options & kCGWindowListExcludeDesktopElements) != 0;
+    const CoordinateSpace space = windows_.coordinateSpace();
+
+    Value::Array list;
+    for (const auto& w : clients) {
+        if (onScreenOnly && !w.viewable) continue;
+        if (excludeDesktop && (w.hasType(a._NET_WM_WINDOW_TYPE_DESKTOP) || w.hasType(a._NET_WM_WINDOW_TYPE_DOCK))) {
+            continue;
+        }
+        list.emplace_back(describe(w, space, clients));
+    }
+    return list;
+}
+
+Value::Dictionary X11WindowServer::describe(const ClientWindow& window, const CoordinateSpace& space,
+                                            const std::vector<ClientWindow>& frontToBack) {
+    using namespace windowkeys;
+    Value::Dictionary entry;
+    entry.emplace(kNumber, Value(static_cast<long long>(window.id)));
+    if (window.pid) entry.emplace(kOwnerPID, Value(*window.pid));
+    std::optional<std::string> owner = window.pid ? applicationName(*window.pid, frontToBack) : std::nullopt;
+    if (!owner) owner = window.className;
+    if (owner) entry.emplace(kOwnerName, Value(*owner));
+    if (window.title) entry.emplace(kName, Value(*window.title));
+    entry.emplace(kLayer, Value(layerOf(window)));
+    entry.emplace(kIsOnscreen, Value(window.viewable));
+    const Rect bounds = space.rootToTopLeft(window.frame);
+    entry.emplace(kBounds, Value(Value::Dictionary{{"X", Value(bounds.x)},
+                                                   {"Y", Value(bounds.y)},
+                                                   {"Width", Value(bounds.width)},
+                                                   {"Height", Value(bounds.height)}}));
+    return entry;
+}
+
+int X11WindowServer::layerOf(const ClientWindow& window) const {
+    const auto& a = conn_.atoms();
+    if (window.hasType(a._NET_WM_WINDOW_TYPE_DESKTOP)) return kLayerDesktop;
+    if (window.hasType(a._NET_WM_WINDOW_TYPE_DOCK)) return kLayerDock;
+    if (window.hasState(a._NET_WM_STATE_ABOVE)) return kLayerAbove;
+    if (window.hasState(a._NET_WM_STATE_BELOW)) return kLayerBelow;
+    return kLayerNormal;
+}
+
+}  // namespace tugworth::x11

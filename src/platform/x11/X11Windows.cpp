@@ -1,0 +1,195 @@
+// Client windows read in batches: stacking order, outer frames and EWMH/ICCCM properties.
+#include "platform/x11/X11Windows.h"
+
+#include <algorithm>
+
+#include "platform/x11/Processes.h"
+
+namespace tugworth::x11 {
+namespace {
+
+// WM_NAME is ISO Latin-1 when typed STRING: re-encode it so that every title is UTF-8.
+std::string latin1ToUtf8(const std::string& in) {
+    std::string out;
+    out.reserve(in.size());
+    for (char ch : in) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::string withoutTrailingNuls(std::string s) {
+    while (!s.empty() && s.back() == '\0') s.pop_back();
+    return s;
+}
+
+struct Cookies {
+    xcb_get_window_attributes_cookie_t attributes;
+    xcb_get_geometry_cookie_t geometry;
+    xcb_translate_coordinates_cookie_t translation;
+    xcb_get_property_cookie_t extents, pid, netName, wmName, wmClass, types, states, wmState,
+        transient;
+};
+
+}  // namespace
+
+CoordinateSpace CoordinateSpace::fromMonitors(const std::vector<Monitor>& monitors) {
+    if (monitors.empty()) return {};
+    const Rect& main = monitors.front().rootRect;
+    return {{main.x, main.y}, main.height};
+}
+
+bool ClientWindow::hasType(xcb_atom_t atom) const {
+    return std::find(windowTypes.begin(), windowTypes.end(), atom) != windowTypes.end();
+}
+
+bool ClientWindow::hasState(xcb_atom_t atom) const {
+    return std::find(states.begin(), states.end(), atom) != states.end();
+}
+
+bool X11Windows::windowManagerRunning() {
+    const auto& a = conn_.atoms();
+    auto check = conn_.getProperty(conn_.root(), a._NET_SUPPORTING_WM_CHECK).firstWord();
+    if (!check || *check == XCB_NONE) return false;
+    // A window manager that died leaves the root property behind, naming a window that is gone.
+    auto self = conn_.getProperty(*check, a._NET_SUPPORTING_WM_CHECK).firstWord();
+    return self && *self == *check;
+}
+
+bool X11Windows::windowManagerSupports(xcb_atom_t atom) {
+    auto supported = conn_.getProperty(conn_.root(), conn_.atoms()._NET_SUPPORTED, 4096).words();
+    return supported && std::find(supported->begin(), supported->end(), atom) != supported->end();
+}
+
+std::vector<xcb_window_t> X11Windows::clientsBottomToTop() {
+    auto stacking = conn_.getProperty(conn_.root(), conn_.atoms()._NET_CLIENT_LIST_STACKING, 65536);
+    if (stacking.exists() && windowManagerRunning()) {
+        auto words = stacking.words();
+        return words ? std::vector<xcb_window_t>(words->begin(), words->end())
+                     : std::vector<xcb_window_t>{};
+    }
+    // No window manager: the top-level windows themselves are the clients.
+    auto tree = conn_.queryTree(conn_.root());
+    if (!tree) return {};
+    std::vector<xcb_get_window_attributes_cookie_t> cookies;
+    cookies.reserve(tree->children.size());
+    for (xcb_window_t child : tree->children) cookies.push_back(conn_.sendGetAttributes(child));
+    std::vector<xcb_window_t> result;
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+        auto attributes = conn_.takeAttributes(cookies[i]);
+        if (attributes && attributes->mapState == XCB_MAP_STATE_VIEWABLE &&
+            !attributes->overrideRedirect && attributes->inputOutput) {
+            result.push_back(tree->children[i]);
+        }
+    }
+    return result;
+}
+
+std::vector<std::optional<ClientWindow>> X11Windows::inspect(const std::vector<xcb_window_t>& windows) {
+    const auto& a = conn_.atoms();
+    std::vector<Cookies> cookies;
+    cookies.reserve(windows.size());
+    for (xcb_window_t w : windows) {
+        cookies.push_back({conn_.sendGetAttributes(w), conn_.sendGetGeometry(w),
+                           conn_.sendTranslateToRoot(w), conn_.sendGetProperty(w, a._NET_FRAME_EXTENTS),
+                           conn_.sendGetProperty(w, a._NET_WM_PID), conn_.sendGetProperty(w, a._NET_WM_NAME),
+                           conn_.sendGetProperty(w, XCB_ATOM_WM_NAME),
+                           conn_.sendGetProperty(w, XCB_ATOM_WM_CLASS),
+                           conn_.sendGetProperty(w, a._NET_WM_WINDOW_TYPE),
+                           conn_.sendGetProperty(w, a._NET_WM_STATE), conn_.sendGetProperty(w, a.WM_STATE),
+                           conn_.sendGetProperty(w, XCB_ATOM_WM_TRANSIENT_FOR)});
+    }
+    std::vector<std::optional<ClientWindow>> result;
+    result.reserve(windows.size());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const Cookies& c = cookies[i];
+        auto attributes = conn_.takeAttributes(c.attributes);
+        auto geometry = conn_.takeGeometry(c.geometry);
+        auto origin = conn_.takeTranslation(c.translation);
+        Property props[] = {conn_.takeProperty(c.extents), conn_.takeProperty(c.pid),
+                            conn_.takeProperty(c.netName), conn_.takeProperty(c.wmName),
+                            conn_.takeProperty(c.wmClass), conn_.takeProperty(c.types),
+                            conn_.takeProperty(c.states), conn_.takeProperty(c.wmState),
+                            conn_.takeProperty(c.transient)};
+        if (!attributes || !geometry || !origin) {
+            result.emplace_back();
+            continue;
+        }
+        ClientWindow w;
+        w.id = windows[i];
+        w.viewable = attributes->mapState == XCB_MAP_STATE_VIEWABLE;
+        if (auto e = props[0].words(); e && e->size() >= 4) {
+            w.extents = {(*e)[0], (*e)[1], (*e)[2], (*e)[3]};
+        }
+        w.borderWidth = geometry->borderWidth;
+        w.clientSize = {double(geometry->width), double(geometry->height)};
+        const double bw = double(w.borderWidth);
+        w.frame = {origin->x - bw - double(w.extents.left), origin->y - bw - double(w.extents.top),
+                   double(geometry->width) + 2.0 * bw + double(w.extents.left + w.extents.right),
+                   double(geometry->height) + 2.0 * bw + double(w.extents.top + w.extents.bottom)};
+        if (auto pid = props[1].firstWord(); pid && *pid > 0 && *pid <= 0x7fffffffU) {
+            w.pid = static_cast<Pid>(*pid);
+        }
+        if (auto name = props[2].bytes(); name && props[2].type() == a.UTF8_STRING) {
+            w.title = withoutTrailingNuls(*name);
+        } else if (auto legacy = props[3].bytes()) {
+            w.title = props[3].type() == XCB_ATOM_STRING ? latin1ToUtf8(withoutTrailingNuls(*legacy))
+                                                         : withoutTrailingNuls(*legacy);
+        }
+        if (auto cls = props[4].bytes()) {
+            // "instance\0class\0"
+            const auto split = cls->find('\0');
+            if (split != std::string::npos) {
+                auto name = withoutTrailingNuls(cls->substr(split + 1));
+                if (!name.empty()) w.className = latin1ToUtf8(name);
+            }
+        }
+        if (auto types = props[5].words()) w.windowTypes = *types;
+        if (auto states = props[6].words()) w.states = *states;
+        w.wmState = props[7].firstWord();
+        if (auto transient = props[8].firstWord()) w.transientFor = *transient;
+        result.emplace_back(std::move(w));
+    }
+    for (auto& w : result) {
+        if (w && !w->pid) w->pid = conn_.clientPid(w->id);
+    }
+    return result;
+}
+
+std::optional<ClientWindow> X11Windows::inspect(xcb_window_t window) {
+    return std::move(inspect(std::vector<xcb_window_t>{window}).front());
+}
+
+std::optional<xcb_window_t> X11Windows::activeClient() {
+    auto active = conn_.getProperty(conn_.root(), conn_.atoms()._NET_ACTIVE_WINDOW).firstWord();
+    if (active && *active != XCB_NONE && windowManagerRunning()) return *active;
+    // Without a window manager the focus sits on a top-level (or one of its descendants).
+    auto focus = conn_.inputFocus();
+    if (!focus || *focus == XCB_NONE || *focus == XCB_INPUT_FOCUS_POINTER_ROOT || *focus == conn_.root()) {
+        return std::nullopt;
+    }
+    xcb_window_t current = *focus;
+    for (int depth = 0; depth < 32; ++depth) {
+        auto tree = conn_.queryTree(current);
+        if (!tree) return std::nullopt;
+        if (tree->parent == conn_.root() || tree->parent == XCB_NONE) return current;
+        current = tree->parent;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> applicationName(Pid pid, const std::vector<ClientWindow>& frontToBack) {
+    if (!processIsRunning(pid)) return std::nullopt;
+    for (const auto& w : frontToBack) {
+        if (w.pid == pid && w.className) return w.className;
+    }
+    return processCommandName(pid);
+}
+
+}  // namespace tugworth::x11
