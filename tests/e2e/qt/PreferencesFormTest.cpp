@@ -1,0 +1,189 @@
+// The preferences form: every control bound both ways to its owner, with the real controller.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+
+#include "app/SettingsKeys.h"
+#include "app/UserDefaults.h"
+#include "platform/qt/QtToolkit.h"
+#include "platform/qt/QtWindow.h"
+#include "platform/sim/LogCapture.h"
+#include "platform/sim/SimSettingsStorage.h"
+#include "preferences/ObservableProperty.h"
+#include "preferences/PreferencesWindowController.h"
+
+namespace tugworth::qt {
+namespace {
+
+// An owner that remembers what its controls did to it.
+class RecordingOwner final : public BindableObject {
+public:
+    SettingsMap values{{"enableDragging", Value(true)},        {"enableResizing", Value(true)},
+                       {"showInDock", Value(true)},            {"showInMenuBar", Value(true)},
+                       {"dragModifier", Value("Command+Control")},
+                       {"resizeModifier", Value("Command+Control+Shift")}};
+    std::vector<std::string> actions;
+    KeyValueObservers observers;
+
+    Value valueForKey(std::string_view key) const override {
+        auto it = values.find(key);
+        return it == values.end() ? Value() : it->second;
+    }
+    void setValueForKey(std::string_view key, const Value& value) override {
+        values.insert_or_assign(std::string(key), value);
+        observers.notify(key, value);
+    }
+    ObserverId addObserver(std::string_view key, Observer observer) override {
+        return observers.add(key, std::move(observer));
+    }
+    void removeObserver(ObserverId id) override { observers.remove(id); }
+    void performAction(std::string_view action) override { actions.emplace_back(action); }
+};
+
+template <class Control>
+Control* boundControl(QWidget& window, std::string_view key) {
+    for (Control* control : window.findChildren<Control*>()) {
+        if (control->property("boundKey").toString().toStdString() == key) return control;
+    }
+    return nullptr;
+}
+
+QPushButton* buttonFor(QWidget& window, std::string_view action) {
+    for (QPushButton* button : window.findChildren<QPushButton*>()) {
+        if (button->property("action").toString().toStdString() == action) return button;
+    }
+    return nullptr;
+}
+
+class PreferencesFormTest : public ::testing::Test {
+protected:
+    QWidget& form() { return *dynamic_cast<QtWindow&>(*window_).widget(); }
+
+    sim::LogCapture log_;
+    QtToolkit toolkit_{log_};
+    RecordingOwner owner_;
+    std::unique_ptr<Window> window_ = toolkit_.loadWindow("PreferencesWindow", owner_);
+};
+
+TEST_F(PreferencesFormTest, EverySettingHasAControlBoundBothWays) {
+    ASSERT_NE(window_, nullptr);
+    for (std::string_view key : {settings::kEnableDragging, settings::kEnableResizing,
+                                 settings::kShowInDock, settings::kShowInMenuBar}) {
+        SCOPED_TRACE(key);
+        QCheckBox* box = boundControl<QCheckBox>(form(), key);
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->isChecked());
+        box->click();
+        EXPECT_EQ(owner_.values.at(std::string(key)), Value(false));
+        owner_.setValueForKey(key, Value(true));
+        EXPECT_TRUE(box->isChecked());
+    }
+    const struct {
+        std::string_view key;
+        std::vector<std::string> names;
+    } chords[] = {
+        {settings::kDragModifier, {"Command+Control", "Option+Control", "Command+Option"}},
+        {settings::kResizeModifier,
+         {"Command+Control+Shift", "Option+Control+Shift", "Command+Option+Shift"}},
+    };
+    for (const auto& chord : chords) {
+        SCOPED_TRACE(chord.key);
+        QComboBox* combo = boundControl<QComboBox>(form(), chord.key);
+        ASSERT_NE(combo, nullptr);
+        ASSERT_EQ(combo->count(), 3);
+        for (int i = 2; i >= 0; --i) {
+            combo->setCurrentIndex(i);
+            EXPECT_EQ(owner_.values.at(std::string(chord.key)), Value(chord.names[static_cast<std::size_t>(i)]));
+        }
+        owner_.setValueForKey(chord.key, Value(chord.names[1]));
+        EXPECT_EQ(combo->currentIndex(), 1);
+    }
+    buttonFor(form(), "savePreferencesAction:")->click();
+    buttonFor(form(), "cancelAction:")->click();
+    EXPECT_EQ(owner_.actions, (std::vector<std::string>{"savePreferencesAction:", "cancelAction:"}));
+}
+
+TEST_F(PreferencesFormTest, UnknownChordNameIsShownAndKept) {
+    QComboBox* combo = boundControl<QComboBox>(form(), settings::kDragModifier);
+    ASSERT_NE(combo, nullptr);
+    owner_.setValueForKey(settings::kDragModifier, Value("Hyper+Control"));
+    ASSERT_EQ(combo->count(), 4);
+    EXPECT_EQ(combo->currentIndex(), 3);
+    EXPECT_TRUE(combo->currentText().startsWith(QStringLiteral("Hyper+Control")));
+    EXPECT_EQ(owner_.values.at("dragModifier"), Value("Hyper+Control"));  // not rewritten
+
+    combo->setCurrentIndex(0);
+    EXPECT_EQ(owner_.values.at("dragModifier"), Value("Command+Control"));
+    EXPECT_EQ(combo->count(), 3);  // the stray item goes once a known chord is chosen
+}
+
+TEST_F(PreferencesFormTest, ClosingKeepsTheWindowUnlessReleased) {
+    window_->setLevel(kFloatingWindowLevel);
+    EXPECT_TRUE(form().windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    window_->setReleasedWhenClosed(false);
+    window_->show();
+    EXPECT_TRUE(window_->isVisible());
+    window_->close();
+    EXPECT_FALSE(window_->isVisible());
+    window_->show();
+    EXPECT_TRUE(window_->isVisible());
+
+    window_->setReleasedWhenClosed(true);
+    window_->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(dynamic_cast<QtWindow&>(*window_).widget(), nullptr);
+    EXPECT_EQ(owner_.observers.count(settings::kShowInDock), 0U);
+    window_->show();  // a released window stays gone
+    EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(PreferencesFormTest, DestroyingTheWindowUnbindsItsControls) {
+    EXPECT_EQ(owner_.observers.count(settings::kEnableDragging), 1U);
+    window_.reset();
+    for (const auto& [key, value] : owner_.values) EXPECT_EQ(owner_.observers.count(key), 0U) << key;
+    owner_.setValueForKey(settings::kEnableDragging, Value(false));  // reaches no dead control
+}
+
+TEST(PreferencesWindowWithController, UntickingTheLastPresenceTicksTheOther) {
+    sim::LogCapture log;
+    Log logger(log);
+    sim::SimSettingsStorage storage;
+    storage.persisted() = {{"preferencesInitialized", Value(true)},
+                           {"enableDragging", Value(true)},
+                           {"showInDock", Value(true)},
+                           {"showInMenuBar", Value(false)}};
+    UserDefaults defaults(storage);
+    QtToolkit toolkit(log);
+    PreferencesWindowController controller(defaults, toolkit, logger);
+    ASSERT_NE(controller.window(), nullptr);
+    QWidget& form = *dynamic_cast<QtWindow&>(*controller.window()).widget();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Tugworth Preferences"));
+
+    QCheckBox* dock = boundControl<QCheckBox>(form, settings::kShowInDock);
+    QCheckBox* menuBar = boundControl<QCheckBox>(form, settings::kShowInMenuBar);
+    QCheckBox* dragging = boundControl<QCheckBox>(form, settings::kEnableDragging);
+    ASSERT_TRUE(dock && menuBar && dragging);
+    EXPECT_TRUE(dock->isChecked());
+    EXPECT_FALSE(menuBar->isChecked());
+    EXPECT_TRUE(dragging->isChecked());
+
+    dock->click();
+    EXPECT_FALSE(dock->isChecked());
+    EXPECT_TRUE(menuBar->isChecked());
+
+    dragging->click();
+    buttonFor(form, "savePreferencesAction:")->click();
+    EXPECT_EQ(storage.persisted().at("enableDragging"), Value(false));
+    EXPECT_EQ(storage.persisted().at("showInDock"), Value(false));
+    EXPECT_EQ(storage.persisted().at("showInMenuBar"), Value(true));
+    EXPECT_FALSE(controller.window()->isVisible());
+
+    QApplication::processEvents();  // the queued Dock change
+    EXPECT_EQ(toolkit.activationPolicy(), ActivationPolicy::Accessory);
+}
+
+}  // namespace
+}  // namespace tugworth::qt

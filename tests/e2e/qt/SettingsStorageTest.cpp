@@ -1,0 +1,193 @@
+// The settings file: values come back with their kind, a bad file is set aside and never
+// overwritten, and an unwritable folder is reported once while the program goes on.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "platform/qt/QtSettingsStorage.h"
+#include "platform/sim/LogCapture.h"
+
+namespace tugworth::qt {
+namespace {
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    QString folder() const { return base_ + QStringLiteral("/Tugworth"); }
+    QString path() const { return folder() + QStringLiteral("/Tugworth.conf"); }
+
+    void writeFile(const QByteArray& bytes) {
+        ASSERT_TRUE(QDir().mkpath(folder()));
+        QFile file(path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QByteArray readFile(const QString& file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QStringList setAsideFiles() const {
+        return QDir(folder()).entryList({QStringLiteral("Tugworth.conf.corrupt-*")}, QDir::Files);
+    }
+
+    std::vector<std::string> warnings() const {
+        std::vector<std::string> found;
+        for (const std::string& line : log_.lines()) {
+            if (line.rfind("[WARNING] ", 0) == 0) found.push_back(line);
+        }
+        return found;
+    }
+
+    QTemporaryDir dir_;
+    QString base_ = dir_.path();  // the config home of the case under test
+    sim::LogCapture log_;
+};
+
+TEST_F(SettingsFileTest, ValuesReadBackWithTheirKind) {
+    const SettingsMap values{
+        {"enableDragging", Value(false)},
+        {"showInDock", Value(true)},
+        {"count", Value(-42)},
+        {"big", Value(9223372036854775807LL)},
+        {"half", Value(0.5)},
+        {"whole", Value(2.0)},
+        {"huge", Value(1e300)},
+        {"dragModifier", Value("Option+Control")},
+        {"empty", Value("")},
+        {"looksBoolean", Value("true")},
+        {"looksInteger", Value("42")},
+        {"looksReal", Value("1.5")},
+        {"looksInfinite", Value("inf")},
+        {"tooLongForAnInteger", Value("123456789012345678901234567890")},
+        {"spaced", Value("  padded  ")},
+        {"comma", Value("a, b")},
+        {"at", Value("@ByteArray(x)")},
+        {"punctuation", Value("semi;colon = \"quoted\" \\ back")},
+        {"lines", Value("one\ntwo\ttab")},
+        {"unicode", Value("h\xC3\xA9llo \xE2\x9C\x93")},
+    };
+    QtSettingsStorage storage(path(), log_);
+    ASSERT_TRUE(storage.save(values));
+
+    QtSettingsStorage reader(path(), log_);
+    EXPECT_EQ(reader.load(), values);
+    EXPECT_TRUE(warnings().empty());
+    // Plain values stay plain, so that the file can be read and edited by hand.
+    const QByteArray text = readFile(path());
+    EXPECT_TRUE(text.contains("enableDragging=false")) << text.toStdString();
+    EXPECT_TRUE(text.contains("dragModifier=Option+Control")) << text.toStdString();
+    EXPECT_TRUE(text.contains("half=0.5")) << text.toStdString();
+}
+
+TEST_F(SettingsFileTest, HandWrittenFileReadsAsTheKindsItShows) {
+    writeFile("[General]\nenableDragging=true\nlevel=3\nratio=0.25\nname=Command+Option\n"
+              "list=a, b\n; a comment\n");
+    QtSettingsStorage storage(path(), log_);
+    const SettingsMap expected{{"enableDragging", Value(true)},  {"level", Value(3)},
+                               {"ratio", Value(0.25)},           {"name", Value("Command+Option")},
+                               {"list", Value("a, b")}};
+    EXPECT_EQ(storage.load(), expected);
+    EXPECT_TRUE(warnings().empty());
+}
+
+TEST_F(SettingsFileTest, SaveReplacesTheWholeFile) {
+    QtSettingsStorage storage(path(), log_);
+    ASSERT_TRUE(storage.save({{"a", Value(true)}, {"b", Value("x")}}));
+    ASSERT_TRUE(storage.save({{"a", Value(false)}}));
+    EXPECT_EQ(storage.load(), (SettingsMap{{"a", Value(false)}}));
+    // Nothing is left behind by the atomic replacement.
+    EXPECT_EQ(QDir(folder()).entryList(QDir::Files),
+              QStringList{QStringLiteral("Tugworth.conf")});
+}
+
+TEST_F(SettingsFileTest, MissingFileIsNoFault) {
+    QtSettingsStorage storage(path(), log_);
+    EXPECT_TRUE(storage.load().empty());
+    EXPECT_TRUE(log_.lines().empty());
+    EXPECT_FALSE(QFile::exists(path()));
+}
+
+TEST_F(SettingsFileTest, UnparsableFileIsSetAsideAndNotOverwritten) {
+    const std::vector<QByteArray> corruptions{
+        "[General]\nenableDragging=false\nthis line has no equals sign\n",
+        "[General\nenableDragging=false\n",
+        QByteArray("\x7f" "ELF\x02\x01\x01\x00\x00\x00", 10),
+    };
+    for (std::size_t i = 0; i < corruptions.size(); ++i) {
+        const QByteArray& corrupt = corruptions[i];
+        SCOPED_TRACE(corrupt.toStdString());
+        base_ = dir_.path() + QStringLiteral("/case%1").arg(i);
+        log_.clear();
+        writeFile(corrupt);
+
+        QtSettingsStorage storage(path(), log_);
+        EXPECT_TRUE(storage.load().empty());  // the defaults, not half a file
+        ASSERT_EQ(warnings().size(), 1U);
+        EXPECT_NE(warnings()[0].find(path().toStdString()), std::string::npos) << warnings()[0];
+        ASSERT_EQ(setAsideFiles().size(), 1);
+        const QString aside = folder() + QStringLiteral("/") + setAsideFiles()[0];
+        EXPECT_EQ(readFile(aside), corrupt);
+        EXPECT_FALSE(QFile::exists(path()));
+
+        ASSERT_TRUE(storage.save({{"enableDragging", Value(true)}}));
+        EXPECT_EQ(readFile(aside), corrupt);
+    }
+}
+
+TEST_F(SettingsFileTest, UnreadablePathIsSetAside) {
+    ASSERT_TRUE(QDir().mkpath(path()));  // a folder where the file should be
+    QtSettingsStorage storage(path(), log_);
+    EXPECT_TRUE(storage.load().empty());
+    EXPECT_EQ(warnings().size(), 1U);
+    EXPECT_EQ(setAsideFiles().size(), 0);  // it is a folder: listed apart below
+    EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("Tugworth.conf.corrupt-*")}, QDir::Dirs).size(), 1);
+}
+
+TEST_F(SettingsFileTest, UncreatableFolderIsReportedOnceAndNothingIsLost) {
+    // A plain file where the settings folder should be: no one, not even root, can write there.
+    QFile blocker(folder());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    QtSettingsStorage storage(path(), log_);
+    EXPECT_TRUE(storage.load().empty());
+    EXPECT_FALSE(storage.save({{"enableDragging", Value(false)}}));
+    EXPECT_FALSE(storage.save({{"enableDragging", Value(true)}}));
+    ASSERT_EQ(warnings().size(), 1U);
+    EXPECT_NE(warnings()[0].find(path().toStdString()), std::string::npos) << warnings()[0];
+}
+
+TEST_F(SettingsFileTest, ReadOnlyFolderKeepsTheFileAsItWas) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+    writeFile("[General]\nenableDragging=true\n");
+    QFile::setPermissions(folder(), QFile::ReadOwner | QFile::ExeOwner);
+
+    QtSettingsStorage storage(path(), log_);
+    EXPECT_EQ(storage.load(), (SettingsMap{{"enableDragging", Value(true)}}));
+    EXPECT_FALSE(storage.save({{"enableDragging", Value(false)}}));
+    EXPECT_EQ(warnings().size(), 1U);
+    EXPECT_EQ(readFile(path()), QByteArray("[General]\nenableDragging=true\n"));
+    QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST_F(SettingsFileTest, ValuesOfOtherKindsAreLeftOutWithAWarning) {
+    QtSettingsStorage storage(path(), log_);
+    ASSERT_TRUE(storage.save({{"kept", Value(true)}, {"list", Value(Value::Array{Value(1)})}}));
+    EXPECT_EQ(storage.load(), (SettingsMap{{"kept", Value(true)}}));
+    EXPECT_EQ(warnings().size(), 1U);
+}
+
+TEST(SettingsFilePath, FollowsXdgConfigHome) {
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", "/tmp/tugworth-config-test");
+    EXPECT_EQ(QtSettingsStorage::defaultFilePath(),
+              QStringLiteral("/tmp/tugworth-config-test/Tugworth/Tugworth.conf"));
+    if (saved.isNull()) qunsetenv("XDG_CONFIG_HOME"); else qputenv("XDG_CONFIG_HOME", saved);
+}
+
+}  // namespace
+}  // namespace tugworth::qt

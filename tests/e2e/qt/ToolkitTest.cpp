@@ -1,0 +1,236 @@
+// The Qt toolkit: key equivalents, menus and the responder chain, the launch sequence,
+// alerts, deferred work, images and the tray icon.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include "app/ApplicationMenu.h"
+#include "platform/qt/QtStatusItem.h"
+#include "platform/qt/QtToolkit.h"
+#include "platform/sim/LogCapture.h"
+
+namespace tugworth::qt {
+namespace {
+
+struct RecordingDelegate final : ApplicationDelegate {
+    std::vector<std::string> calls;
+    std::function<void()> duringLaunch;
+    void applicationWillFinishLaunching() override { calls.emplace_back("willFinish"); }
+    void applicationDidFinishLaunching() override {
+        calls.emplace_back("didFinish");
+        if (duringLaunch) duringLaunch();
+    }
+    void applicationWillTerminate() override { calls.emplace_back("willTerminate"); }
+    bool applicationSupportsSecureRestorableState() override { return true; }
+    bool performAction(std::string_view action) override {
+        calls.emplace_back(action);
+        return action == "openPreferences:" || action == "showHelp:";
+    }
+};
+
+QString shortcutText(std::string_view key, std::uint64_t mask) {
+    return keySequenceFor(key, mask).toString(QKeySequence::PortableText);
+}
+
+TEST(KeyEquivalents, MapCommandToCtrlAndUpperCaseToShift) {
+    const struct {
+        std::string_view key;
+        std::uint64_t mask;
+        const char* expected;
+    } cases[] = {
+        {"q", kModifierCommand, "Ctrl+Q"},
+        {",", kModifierCommand, "Ctrl+,"},
+        {"?", kModifierCommand, "Ctrl+?"},
+        {"Z", kModifierCommand, "Ctrl+Shift+Z"},
+        {"h", kModifierCommand | kModifierOption, "Ctrl+Alt+H"},
+        {"k", kModifierControl, "Meta+K"},
+        {"", kModifierCommand, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(shortcutText(c.key, c.mask), QString::fromLatin1(c.expected)) << c.key;
+    }
+}
+
+class ToolkitTest : public ::testing::Test {
+protected:
+    void SetUp() override { toolkit_.setDelegate(&delegate_); }
+
+    QAction* actionTitled(QMenu& menu, const QString& title) {
+        for (QAction* action : menu.actions()) {
+            if (action->text() == title) return action;
+        }
+        return nullptr;
+    }
+
+    sim::LogCapture log_;
+    QtToolkit toolkit_{log_};
+    RecordingDelegate delegate_;
+};
+
+TEST_F(ToolkitTest, ApplicationMenuKeepsOrderShortcutsAndEnabling) {
+    auto services = std::make_shared<Menu>();
+    QMenu qmenu;
+    populateMenu(qmenu, *makeApplicationMenu(services), toolkit_);
+
+    QStringList titles;
+    for (QAction* action : qmenu.actions()) titles << (action->isSeparator() ? "-" : action->text());
+    EXPECT_EQ(titles, (QStringList{"About Tugworth", "-", "Preferences...", "-", "Services", "-",
+                                   "Hide Tugworth", "Hide Others", "Show All", "-", "Quit Tugworth"}));
+    EXPECT_EQ(actionTitled(qmenu, "Preferences...")->shortcut(), QKeySequence("Ctrl+,"));
+    EXPECT_EQ(actionTitled(qmenu, "Hide Others")->shortcut(), QKeySequence("Ctrl+Alt+H"));
+    EXPECT_EQ(actionTitled(qmenu, "Quit Tugworth")->shortcut(), QKeySequence("Ctrl+Q"));
+    // An empty services menu and hiding other programs have nothing to do here.
+    EXPECT_FALSE(actionTitled(qmenu, "Services")->isEnabled());
+    EXPECT_FALSE(actionTitled(qmenu, "Hide Others")->isEnabled());
+    EXPECT_TRUE(actionTitled(qmenu, "Preferences...")->isEnabled());
+}
+
+TEST_F(ToolkitTest, MenuActionsAskTheDelegateFirst) {
+    QMenu qmenu;
+    populateMenu(qmenu, *makeApplicationMenu(std::make_shared<Menu>()), toolkit_);
+    actionTitled(qmenu, "Preferences...")->trigger();
+    actionTitled(qmenu, "Quit Tugworth")->trigger();
+    EXPECT_EQ(delegate_.calls, (std::vector<std::string>{"openPreferences:", "terminate:"}));
+
+    // The delegate declined terminate:, so the application quit: run() enters no loop now.
+    delegate_.calls.clear();
+    EXPECT_EQ(toolkit_.run(), 0);
+    EXPECT_EQ(delegate_.calls,
+              (std::vector<std::string>{"willFinish", "didFinish", "willTerminate"}));
+}
+
+TEST_F(ToolkitTest, RunSendsTheLaunchCallbacksThenLoopsUntilTerminate) {
+    delegate_.duringLaunch = [this] {
+        EXPECT_FALSE(toolkit_.isRunning());
+        toolkit_.dispatchAsyncMain([this] {
+            delegate_.calls.emplace_back(toolkit_.isRunning() ? "work in loop" : "work outside");
+            toolkit_.terminate();
+        });
+    };
+    EXPECT_EQ(toolkit_.run(), 0);
+    EXPECT_EQ(delegate_.calls, (std::vector<std::string>{"willFinish", "didFinish", "work in loop",
+                                                         "willTerminate"}));
+}
+
+TEST_F(ToolkitTest, MainMenuShortcutsWorkInOurWindows) {
+    toolkit_.setMainMenu(makeMainMenu(makeApplicationMenu(std::make_shared<Menu>())));
+    ASSERT_NE(toolkit_.mainMenuBar(), nullptr);
+    QStringList tops;
+    for (QAction* action : toolkit_.mainMenuBar()->actions()) tops << action->text();
+    EXPECT_EQ(tops, (QStringList{"Tugworth", "Edit", "Help"}));
+
+    QWidget window;
+    toolkit_.adoptWindow(window);
+    QStringList shortcuts;
+    for (QAction* action : window.actions()) shortcuts << action->shortcut().toString();
+    for (const char* expected : {"Ctrl+,", "Ctrl+H", "Ctrl+Alt+H", "Ctrl+Q", "Ctrl+Z",
+                                 "Ctrl+Shift+Z", "Ctrl+X", "Ctrl+C", "Ctrl+V", "Ctrl+A", "Ctrl+?"}) {
+        EXPECT_TRUE(shortcuts.contains(QString::fromLatin1(expected))) << expected;
+    }
+}
+
+TEST_F(ToolkitTest, EditingActionsGoToTheFocusedWidget) {
+    QLineEdit edit(QStringLiteral("some text"));
+    edit.show();
+    QApplication::setActiveWindow(&edit);
+    edit.setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), &edit);
+    edit.deselect();
+
+    EXPECT_TRUE(toolkit_.validateAction("selectAll:"));
+    toolkit_.sendAction("selectAll:");
+    EXPECT_EQ(edit.selectedText(), QStringLiteral("some text"));
+    toolkit_.sendAction("cut:");
+    EXPECT_TRUE(edit.text().isEmpty());
+    toolkit_.sendAction("undo:");
+    EXPECT_EQ(edit.text(), QStringLiteral("some text"));
+
+    edit.clearFocus();
+    EXPECT_FALSE(toolkit_.validateAction("paste:"));
+}
+
+// Answers the modal box that is about to run by clicking its button titled `title`, or by
+// pressing Escape when the title is empty.
+void answerNextAlert(const QString& title) {
+    QTimer::singleShot(0, [title] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        if (title.isEmpty()) {
+            box->reject();
+            return;
+        }
+        for (QAbstractButton* button : box->buttons()) {
+            if (button->text() == title) button->click();
+        }
+    });
+}
+
+TEST_F(ToolkitTest, AlertsAnswerTheirButtonsFromOneThousand) {
+    Alert alert;
+    alert.messageText = "Accessibility Permissions Required";
+    alert.buttons = {"Open System Settings", "Later"};
+    answerNextAlert(QStringLiteral("Open System Settings"));
+    EXPECT_EQ(toolkit_.runModal(alert), 1000);
+    answerNextAlert(QStringLiteral("Later"));
+    EXPECT_EQ(toolkit_.runModal(alert), 1001);
+    answerNextAlert(QString());  // closed: the last button's answer, never the first's
+    EXPECT_EQ(toolkit_.runModal(alert), 1001);
+
+    Alert plain;
+    plain.messageText = "Tugworth Help";
+    answerNextAlert(QStringLiteral("OK"));
+    EXPECT_EQ(toolkit_.runModal(plain), 1000);
+}
+
+TEST_F(ToolkitTest, DeferredWorkRunsOnALaterTurn) {
+    int runs = 0;
+    toolkit_.dispatchAsyncMain([&runs] { ++runs; });
+    EXPECT_EQ(runs, 0);
+    QApplication::processEvents();
+    EXPECT_EQ(runs, 1);
+}
+
+TEST_F(ToolkitTest, NamedImagesComeFromTheResources) {
+    const std::optional<Image> image = toolkit_.imageNamed("tugworth.iconset");
+    ASSERT_TRUE(image.has_value());
+    const QIcon icon = toolkit_.iconForImage(*image);
+    EXPECT_FALSE(icon.isNull());
+    EXPECT_GE(icon.availableSizes().size(), 4);
+    EXPECT_FALSE(toolkit_.imageNamed("no-such-image").has_value());
+}
+
+TEST_F(ToolkitTest, StatusItemShowsImageOrDrawnTitleAndGoesAwayWhenRemoved) {
+    auto item = toolkit_.statusItemWithLength(kVariableStatusItemLength);
+    auto* tray = dynamic_cast<QtStatusItem*>(item.get());
+    ASSERT_NE(tray, nullptr);
+    ASSERT_TRUE(item->hasButton());
+
+    item->setButtonImage(toolkit_.imageNamed("no-such-image"));
+    EXPECT_FALSE(item->buttonHasImage());
+    item->setButtonTitle("\U0001FA9F");
+    EXPECT_FALSE(tray->trayIcon()->icon().isNull());  // the title, drawn into the icon
+
+    item->setButtonImage(toolkit_.imageNamed("tugworth.iconset"));
+    EXPECT_TRUE(item->buttonHasImage());
+
+    item->setMenu(makeApplicationMenu(std::make_shared<Menu>()));
+    ASSERT_NE(tray->contextMenu(), nullptr);
+    EXPECT_EQ(tray->trayIcon()->contextMenu(), tray->contextMenu());
+    EXPECT_EQ(tray->contextMenu()->actions().size(), 11);
+
+    toolkit_.removeStatusItem(item);
+    EXPECT_FALSE(item->hasButton());
+    item->setButtonTitle("x");  // an item without a button ignores button calls
+    EXPECT_FALSE(item->buttonHasImage());
+}
+
+}  // namespace
+}  // namespace tugworth::qt
