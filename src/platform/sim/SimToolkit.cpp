@@ -261,7 +261,8 @@ void SimToolkit::quit() {
 }
 
 void SimToolkit::runDeferredWork() {
-    while (!deferred_.empty()) {
+    // A program that has quit runs nothing more: its queue dies with the process.
+    while (!terminated_ && !deferred_.empty()) {
         std::function<void()> work = std::move(deferred_.front());
         deferred_.pop_front();
         work();

@@ -90,7 +90,7 @@ public:
     void performMenuAction(std::string_view action);
     // The user quits the program from outside it: will-terminate, and the loop ends.
     void quit();
-    // Runs queued deferred work until none is left.
+    // Runs queued deferred work until none is left; nothing once the program has quit.
     void runDeferredWork();
     std::size_t pendingDeferredWork() const { return deferred_.size(); }
     bool isTerminated() const { return terminated_; }
