@@ -210,7 +210,8 @@ std::optional<WindowSearchResult> searchRecord(AppDelegate& delegate, const Wind
 }  // namespace
 
 std::optional<WindowSearchResult> AppDelegate::findWindowUnderPointer() {
-    const Value list = platform_.windowServer.copyWindowListInfo(kSearchListOptions, kCGNullWindowID);
+    const Value list =
+        platform_.windowServer.copyWindowListInfo(kSearchListOptions, kCGNullWindowID);
     const Value::Array& entries = windowListEntries(list);
     const Point location = platform_.desktop.mouseLocation();
     log_.debug("Mouse location: ", location);
