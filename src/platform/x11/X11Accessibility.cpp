@@ -259,8 +259,9 @@ AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& to,
             mask |= XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
             values.insert(values.end(), {width, height});
         }
-        conn_.configure(window.id, mask, values);
-        return conn_.broken() ? AXError::kAXErrorCannotComplete : AXError::kAXErrorSuccess;
+        // Waiting for the server makes the change visible to everyone once we answer.
+        if (conn_.configureNow(window.id, mask, values)) return AXError::kAXErrorSuccess;
+        return conn_.broken() ? AXError::kAXErrorCannotComplete : AXError::kAXErrorInvalidUIElement;
     }
 
     if (window.hasState(a._NET_WM_STATE_MAXIMIZED_VERT) || window.hasState(a._NET_WM_STATE_MAXIMIZED_HORZ)) {
@@ -311,7 +312,9 @@ AXError X11Accessibility::performAction(const Element& element, std::string_view
     if (windows_.windowManagerRunning()) {
         conn_.sendRootMessage(window->id, conn_.atoms()._NET_ACTIVE_WINDOW, {kSourcePager, 0, 0, 0, 0});
     } else {
-        conn_.configure(window->id, XCB_CONFIG_WINDOW_STACK_MODE, {XCB_STACK_MODE_ABOVE});
+        if (!conn_.configureNow(window->id, XCB_CONFIG_WINDOW_STACK_MODE, {XCB_STACK_MODE_ABOVE})) {
+            return conn_.broken() ? AXError::kAXErrorCannotComplete : AXError::kAXErrorInvalidUIElement;
+        }
     }
     return conn_.broken() ? AXError::kAXErrorCannotComplete : AXError::kAXErrorSuccess;
 }

@@ -329,4 +329,13 @@ void XConnection::configure(xcb_window_t window, std::uint16_t mask,
     xcb_flush(conn_);
 }
 
+bool XConnection::configureNow(xcb_window_t window, std::uint16_t mask,
+                               const std::vector<std::uint32_t>& values) {
+    auto cookie = xcb_configure_window_checked(conn_, window, mask, values.data());
+    xcb_generic_error_t* error = xcb_request_check(conn_, cookie);
+    const bool done = error == nullptr && !broken();
+    std::free(error);
+    return done;
+}
+
 }  // namespace tugworth::x11

@@ -1,0 +1,89 @@
+// The same services on a bare X server: the root's children are the clients, moves are direct.
+#include "DesktopFixture.h"
+#include "platform/WindowServer.h"
+
+namespace tugworth::x11::testing {
+namespace {
+
+class WithoutWindowManager : public DesktopFixture<false> {};
+
+TEST_F(WithoutWindowManager, ListsViewableTopLevelsAndMovesThemDirectly) {
+    auto [clockPid, clock] = open({"xclock", "-geometry", "150x110+100+100", "-title", "bare-clock"}, "bare-clock");
+    auto [eyesPid, eyes] = open({"xeyes", "-geometry", "120x90+500+300", "-title", "bare-eyes"}, "bare-eyes");
+    ASSERT_NE(clock, XCB_NONE);
+    ASSERT_NE(eyes, XCB_NONE);
+
+    // The later client is stacked on top.
+    Value list = desktop().windowServer().copyWindowListInfo(kCGWindowListOptionOnScreenOnly, kCGNullWindowID);
+    ASSERT_NE(list.asArray(), nullptr);
+    ASSERT_EQ(list.asArray()->size(), 2U);
+    EXPECT_EQ(*(*list.asArray())[0].find(windowkeys::kNumber)->asInteger(), eyes);
+    EXPECT_EQ(*(*list.asArray())[1].find(windowkeys::kNumber)->asInteger(), clock);
+    EXPECT_EQ(*(*list.asArray())[1].find(windowkeys::kOwnerPID)->asInteger(), clockPid);
+
+    const auto start = server().outerFrame(clock);
+    ASSERT_TRUE(start);
+    EXPECT_EQ(axFrame(clock), start);
+    for (int step = 0; step < 20; ++step) {
+        const auto now = axFrame(clock);
+        ASSERT_TRUE(now);
+        ASSERT_EQ(setPosition(clock, {now->x + 10.0, now->y + 5.0}), AXError::kAXErrorSuccess);
+    }
+    EXPECT_EQ(server().outerFrame(clock), (Rect{start->x + 200.0, start->y + 100.0, start->width, start->height}));
+
+    ASSERT_EQ(ax().setAttributeValue(Element::window(clock), "AXSize", Value(AXValue::create(Size{210.0, 170.0}))),
+              AXError::kAXErrorSuccess);
+    EXPECT_EQ(server().outerFrame(clock)->size(), (Size{210.0, 170.0}));
+
+    // Raising without a window manager restacks the window itself.
+    ASSERT_EQ(ax().performAction(Element::window(clock), "AXRaise"), AXError::kAXErrorSuccess);
+    list = desktop().windowServer().copyWindowListInfo(kCGWindowListOptionOnScreenOnly, kCGNullWindowID);
+    EXPECT_EQ(*(*list.asArray())[0].find(windowkeys::kNumber)->asInteger(), clock);
+    server().kill(clockPid);
+    server().kill(eyesPid);
+}
+
+TEST_F(WithoutWindowManager, ScreensAndPointerUseTheBottomLeftOrigin) {
+    auto screens = desktop().desktop().screens();
+    ASSERT_EQ(screens.size(), 1U);
+    EXPECT_EQ(screens[0].frame, (Rect{0.0, 0.0, 1280.0, 800.0}));
+    EXPECT_EQ(screens[0].visibleFrame, screens[0].frame);
+    server().movePointer(200, 100);
+    server().sync();
+    EXPECT_EQ(desktop().desktop().mouseLocation(), (Point{200.0, 700.0}));
+    EXPECT_EQ(desktop().desktop().runningApplicationName(desktop().desktop().ownProcessId()), "x11_tests");
+    EXPECT_FALSE(desktop().desktop().runningApplicationName(0x7ffffff0));
+}
+
+}  // namespace
+}  // namespace tugworth::x11::testing
+
+namespace tugworth::x11::testing {
+namespace {
+
+TEST(ServerLoss, IsReportedAndLeavesEveryServiceAnsweringSafely) {
+    std::string error;
+    auto server = XServer::start(false, error);
+    ASSERT_TRUE(server) << error;
+    auto desktop = X11Desktop::connect(server->display().c_str(), error);
+    ASSERT_TRUE(desktop) << error;
+    EXPECT_TRUE(desktop->dispatchPendingEvents());
+    EXPECT_FALSE(desktop->connectionError());
+    EXPECT_TRUE(desktop->accessibility().isProcessTrusted());
+
+    const std::string display = server->display();
+    server.reset();  // the X server goes away
+    EXPECT_TRUE(waitUntil([&] { return !desktop->dispatchPendingEvents(); }));
+    ASSERT_TRUE(desktop->connectionError());
+    EXPECT_NE(desktop->connectionError()->find(display), std::string::npos);
+
+    Value value;
+    EXPECT_FALSE(desktop->accessibility().isProcessTrusted());
+    EXPECT_EQ(desktop->accessibility().copyAttributeValue(Element::window(0x200001), "AXRole", value),
+              AXError::kAXErrorInvalidUIElement);
+    EXPECT_TRUE(desktop->windowServer().copyWindowListInfo(kCGWindowListOptionOnScreenOnly, kCGNullWindowID).isNone());
+    EXPECT_TRUE(desktop->desktop().screens().empty());
+}
+
+}  // namespace
+}  // namespace tugworth::x11::testing

@@ -1,0 +1,169 @@
+// Rules of the X11 platform that need no X server: pending frames, the modifier map, process
+// states, URL arguments and the session check.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/Log.h"
+#include "platform/x11/InputStream.h"
+#include "platform/x11/Processes.h"
+#include "platform/x11/X11Accessibility.h"
+#include "platform/x11/X11Desktop.h"
+#include "platform/x11/X11DesktopServices.h"
+
+namespace tugworth::x11 {
+namespace {
+
+using Clock = PendingFrames::Clock;
+
+TEST(PendingFrames, ReportsTheRequestUntilTheServerCatchesUp) {
+    PendingFrames pending;
+    const auto t0 = Clock::now();
+    const Rect a{100, 100, 50, 50}, b{110, 105, 50, 50}, c{120, 110, 50, 50};
+    pending.requested(7, a, b, t0);
+    EXPECT_EQ(pending.effective(7, a, t0), b);  // not applied yet
+    pending.requested(7, a, c, t0);             // a second step before the first landed
+    EXPECT_EQ(pending.effective(7, b, t0), c);  // the first landed, the second not yet
+    EXPECT_EQ(pending.effective(7, c, t0), c);  // landed: the entry is gone
+    EXPECT_EQ(pending.effective(7, a, t0), a);
+    EXPECT_EQ(pending.effective(8, a, t0), a);  // other windows are untouched
+}
+
+TEST(PendingFrames, GivesWayToTheServerWhenTheRequestIsAdjustedOrIgnored) {
+    PendingFrames pending;
+    const auto t0 = Clock::now();
+    const Rect a{0, 0, 300, 200}, asked{0, 0, 305, 203}, adjusted{0, 0, 304, 197};
+    pending.requested(1, a, asked, t0);
+    EXPECT_EQ(pending.effective(1, adjusted, t0), adjusted);  // size increments, constraints
+    EXPECT_EQ(pending.effective(1, a, t0), a);
+
+    pending.requested(2, a, asked, t0);
+    EXPECT_EQ(pending.effective(2, a, t0 + PendingFrames::kPatience + std::chrono::milliseconds(1)), a);
+}
+
+TEST(ModifierMap, FindsSuperAndAltWhereverTheKeymapPutsThem) {
+    // Eight modifiers, two keycodes each; keycodes from 8 with two keysyms each.
+    constexpr std::uint8_t kMin = 8;
+    std::vector<std::uint32_t> keysyms(2 * 20, 0);
+    keysyms[2 * (10 - kMin)] = 0xffeb;  // Super_L on keycode 10
+    keysyms[2 * (11 - kMin)] = 0xffe9;  // Alt_L on keycode 11
+    keysyms[2 * (12 - kMin) + 1] = 0xffe7;  // Meta_L as the second keysym of keycode 12
+    std::vector<std::uint8_t> mods(16, 0);
+    mods[2 * 5] = 10;      // Super on Mod3
+    mods[2 * 6] = 11;      // Alt on Mod4
+    mods[2 * 7 + 1] = 12;  // Meta on Mod5
+    const ModifierMap map = findModifierMap(mods, 2, kMin, keysyms, 2);
+    EXPECT_EQ(map.command, 0x20);
+    EXPECT_EQ(map.option, 0x40 | 0x80);
+    EXPECT_EQ(modifierFlags(0x20 | 0x04, map), kModifierCommand | kModifierControl);
+    EXPECT_EQ(modifierFlags(0x80 | 0x01 | 0x02, map), kModifierOption | kModifierShift | kModifierCapsLock);
+    EXPECT_EQ(modifierFlags(0x10, map), 0U);  // Num Lock (Mod2 here) is not reported
+
+    const ModifierMap fallback = findModifierMap({}, 0, kMin, {}, 0);
+    EXPECT_EQ(fallback.command, 0x40);
+    EXPECT_EQ(fallback.option, 0x08);
+}
+
+TEST(InputStream, ReportsChangesOnlyAndForgetsHeldButtonsWhenSeeded) {
+    InputStream input;
+    input.seed(0x100, 0x04);  // button 1 and Control held at start
+    input.pointerMoved();
+    input.modifiersChanged(0x04 | 0x10);  // Num Lock toggled: same flags
+    input.buttonPressed(4);               // a wheel step is no held button
+    input.buttonReleased(4);
+    input.buttonReleased(1);
+    input.pointerMoved();
+    input.pointerMoved();
+    input.modifiersChanged(0x10);
+    const auto events = input.take();
+    ASSERT_EQ(events.size(), 2U);
+    EXPECT_EQ(events[0].type, EventType::MouseMoved);
+    EXPECT_EQ(events[0].modifierFlags, kModifierControl);
+    EXPECT_EQ(events[1].type, EventType::FlagsChanged);
+    EXPECT_EQ(events[1].modifierFlags, 0U);
+    EXPECT_TRUE(input.take().empty());
+}
+
+TEST(Processes, ReadsTheStateAfterTheLastParenthesis) {
+    EXPECT_EQ(parseProcessState("42 (xterm) S 1 42"), 'S');
+    EXPECT_EQ(parseProcessState("42 (a) b) Z 1"), 'Z');
+    EXPECT_EQ(parseProcessState("42 (broken"), std::nullopt);
+    EXPECT_EQ(parseProcessState("42 (x)"), std::nullopt);
+    EXPECT_TRUE(processIsRunning(static_cast<Pid>(::getpid())));
+    EXPECT_FALSE(processIsRunning(0));
+    EXPECT_FALSE(processIsRunning(-5));
+}
+
+TEST(UrlArguments, RefuseWhatAnOpenerWouldMisread) {
+    EXPECT_TRUE(isSafeUrlArgument("https://example.org/a?b=c"));
+    EXPECT_TRUE(isSafeUrlArgument("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"));
+    for (const char* bad : {"", "--help", "-x", "https://a\nb", "a\tb", "a\x7f"}) {
+        EXPECT_FALSE(isSafeUrlArgument(bad)) << bad;
+    }
+}
+
+struct Lines final : LogSink {
+    std::vector<std::string> lines;
+    void writeLine(std::string_view line) override { lines.emplace_back(line); }
+};
+
+class SessionCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+            const char* v = std::getenv(name);
+            saved_.emplace_back(name, v ? std::optional<std::string>(v) : std::nullopt);
+        }
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : saved_) {
+            if (value) ::setenv(name, value->c_str(), 1);
+            else ::unsetenv(name);
+        }
+    }
+    static void set(const char* name, const char* value) {
+        if (value) ::setenv(name, value, 1);
+        else ::unsetenv(name);
+    }
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+};
+
+TEST_F(SessionCheck, SaysWhatEachSessionAllows) {
+    const struct {
+        const char* display;
+        const char* wayland;
+        SessionKind kind;
+        bool goesOn;
+        const char* linePrefix;
+    } cases[] = {
+        {":0", nullptr, SessionKind::X11, true, nullptr},
+        {":0", "wayland-0", SessionKind::XWayland, true, "[WARNING] This is a Wayland session with XWayland"},
+        {nullptr, "wayland-0", SessionKind::WaylandOnly, false, "[ERROR] This is a Wayland session without X11"},
+        {"", "", SessionKind::NoDisplay, false, "[ERROR] No display is set"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(classifySession(c.display, c.wayland), c.kind);
+        set("DISPLAY", c.display);
+        set("WAYLAND_DISPLAY", c.wayland);
+        Lines sink;
+        Log log(sink);
+        EXPECT_EQ(checkSessionSupport(log), c.goesOn);
+        if (c.linePrefix == nullptr) {
+            EXPECT_TRUE(sink.lines.empty());
+        } else {
+            ASSERT_EQ(sink.lines.size(), 1U);
+            EXPECT_EQ(sink.lines[0].rfind(c.linePrefix, 0), 0U) << sink.lines[0];
+        }
+    }
+}
+
+TEST(Connect, ExplainsAnUnreachableDisplay) {
+    std::string error;
+    EXPECT_EQ(X11Desktop::connect(":4093", error), nullptr);
+    EXPECT_NE(error.find(":4093"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace tugworth::x11
