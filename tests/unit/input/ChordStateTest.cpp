@@ -4,7 +4,6 @@
 
 #include "GestureFixture.h"
 #include "app/SettingsKeys.h"
-#include "input/Chords.h"
 
 namespace tugworth::test {
 namespace {
@@ -119,47 +118,6 @@ TEST_P(ChordState, DecidesTheGestureAndItsTarget) {
 
 INSTANTIATE_TEST_SUITE_P(Chords, ChordState, ::testing::ValuesIn(kChordCases),
                          [](const auto& row) { return std::string(row.param.name); });
-
-// The tables on their own: the drag test is exact on Shift, the resize test is containment,
-// so no flag set ever matches both.
-TEST(ChordTables, NoFlagsMatchBothADragAndAResizeChord) {
-    const char* dragNames[] = {"Command+Control", "Option+Control", "Command+Option", "x"};
-    const char* resizeNames[] = {"Command+Control+Shift", "Option+Control+Shift",
-                                 "Command+Option+Shift", "x"};
-    for (std::uint64_t bits = 0; bits < 16; ++bits) {
-        const std::uint64_t flags = bits << 17;  // every combination of the four examined keys
-        for (const char* drag : dragNames) {
-            for (const char* resize : resizeNames) {
-                EXPECT_FALSE(dragChordMatches(drag, flags) && resizeChordMatches(resize, flags))
-                    << drag << " / " << resize << " / " << flags;
-            }
-        }
-    }
-    EXPECT_EQ(resizeChordMask("Command+Control+Shift"), 0x160000U);
-    EXPECT_EQ(resizeChordMask("Option+Control+Shift"), 0xE0000U);
-    EXPECT_EQ(resizeChordMask("Command+Option+Shift"), 0x1A0000U);
-    EXPECT_EQ(resizeChordMask("command+control+shift"), 0x160000U);
-}
-
-// The same rows apply from every state: the state entered does not depend on the one left.
-TEST_F(GestureTest, ChordChangesWalkDragResizeDragIdleWithOneTarget) {
-    installMonitors();
-    desktop.sendFlagsChanged(kCommandControl);
-    ASSERT_TRUE(delegate.isDragging);
-    desktop.sendFlagsChanged(kCommandControlShift);
-    EXPECT_TRUE(delegate.isResizing);
-    EXPECT_FALSE(delegate.isDragging);
-    desktop.sendFlagsChanged(kCommandControl | kModifierCapsLock);
-    EXPECT_TRUE(delegate.isDragging);
-    EXPECT_FALSE(delegate.isResizing);
-    EXPECT_EQ(delegate.targetWindow, Element::window(kWindow));
-    // One search at the first press; later presses reuse the target.
-    EXPECT_EQ(linesWith("CAPTURE WINDOW START").size(), 1U);
-    EXPECT_EQ(linesWith("Using existing target window").size(), 2U);
-    desktop.sendFlagsChanged(kModifierCommand);
-    EXPECT_FALSE(delegate.isDragging || delegate.isResizing);
-    EXPECT_FALSE(delegate.targetWindow.has_value());
-}
 
 }  // namespace
 }  // namespace tugworth::test

@@ -8,27 +8,6 @@ namespace {
 
 using PointerMotion = GestureTest;
 
-TEST_F(PointerMotion, IdleMotionDoesNothing) {
-    installMonitors();
-    delegate.initialLocation = {1.0, 2.0};
-    moveBy(50.0, 50.0);
-    desktop.movePointer({400.0, 400.0}, true);
-    EXPECT_TRUE(lines().empty());
-    EXPECT_EQ(delegate.initialLocation, (Point{1.0, 2.0}));
-    EXPECT_EQ(frameOf(kWindow), kFrame);
-}
-
-// The handler trusts the permission stored by the last chord event or capture.
-TEST_F(PointerMotion, GestureWithoutStoredPermissionDoesNothing) {
-    installMonitors();
-    delegate.isDragging = true;
-    delegate.targetWindow = Element::window(kWindow);
-    delegate.initialLocation = desktop.pointer();
-    moveBy(50.0, 50.0);
-    EXPECT_TRUE(lines().empty());
-    EXPECT_EQ(frameOf(kWindow), kFrame);
-}
-
 struct ThresholdCase {
     const char* name;
     double dx;
@@ -80,17 +59,6 @@ TEST_F(PointerMotion, SmallDeltasAreNotAccumulated) {
     for (int step = 0; step < 20; ++step) moveBy(1.0, 0.0);
     EXPECT_EQ(frameOf(kWindow), kFrame);
     EXPECT_TRUE(linesWith("Moving window").empty());
-}
-
-TEST_F(PointerMotion, ResizeGestureResizesFromTheSameReferencePoint) {
-    installMonitors();
-    desktop.sendFlagsChanged(kCommandControl);
-    moveBy(5.0, 0.0);
-    desktop.sendFlagsChanged(kCommandControlShift);  // the capture re-reads the pointer
-    moveBy(20.0, -10.0);
-    EXPECT_EQ(linesWith("[DEBUG] Resizing window by"),
-              (std::vector<std::string>{"[DEBUG] Resizing window by dx: 20.0, dy: -10.0"}));
-    EXPECT_EQ(frameOf(kWindow), (Rect{105.0, 100.0, 820.0, 610.0}));
 }
 
 // With a button held the pointer moves without a monitored event: nothing happens then, and
@@ -162,17 +130,6 @@ TEST_P(AlternativeRetry, RetriesOnceOnAnotherWindowThatBecomesTheTarget) {
 
 INSTANTIATE_TEST_SUITE_P(MoveAndResize, AlternativeRetry, ::testing::Bool(),
                          [](const auto& row) { return row.param ? "Resize" : "Move"; });
-
-TEST_F(PointerMotion, FailedStepWithoutAlternativeKeepsTheTarget) {
-    desktop.window(kWindow)->attributes["AXFrame"].write = AXError::kAXErrorCannotComplete;
-    desktop.window(kWindow)->attributes["AXPosition"].write = AXError::kAXErrorCannotComplete;
-    installMonitors();
-    desktop.sendFlagsChanged(kCommandControl);
-    moveBy(10.0, 0.0);
-    EXPECT_TRUE(linesWith("Using alternative window").empty());
-    EXPECT_EQ(delegate.targetWindow, Element::window(kWindow));
-    EXPECT_EQ(frameOf(kWindow), kFrame);
-}
 
 // Local monitors observe this program's own events and must hand them on unchanged.
 TEST_F(PointerMotion, LocalMonitorsHandEventsOn) {
