@@ -1,0 +1,300 @@
+"""A private X11 desktop for end-to-end tests: Xvfb, openbox, a tray (trayer), client
+programs, the tugworth program with its log, and input through XTEST as a user would give it.
+
+Every wait is a bounded poll on a condition (a log line, a window, a geometry); nothing
+sleeps for a fixed time and then assumes.
+"""
+
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import threading
+import time
+import unittest
+
+TUGWORTH = os.environ.get("TUGWORTH_PROGRAM", "tugworth")
+WAIT_SECONDS = float(os.environ.get("TUGWORTH_E2E_WAIT", "15"))
+
+
+class Timeout(AssertionError):
+    pass
+
+
+def wait_until(condition, what, seconds=WAIT_SECONDS):
+    """Polls `condition` until it answers something true; fails naming `what`."""
+    deadline = time.monotonic() + seconds
+    while True:
+        result = condition()
+        if result:
+            return result
+        if time.monotonic() > deadline:
+            raise Timeout(f"timed out after {seconds:.0f} s waiting for {what}")
+        time.sleep(0.02)
+
+
+class Program:
+    """A running tugworth with every line it writes kept in order."""
+
+    def __init__(self, env):
+        self.lines = []
+        self._lock = threading.Lock()
+        self.process = subprocess.Popen(
+            [TUGWORTH], env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+            stdin=subprocess.DEVNULL, text=True, errors="replace")
+        self._reader = threading.Thread(target=self._read, daemon=True)
+        self._reader.start()
+
+    def _read(self):
+        for line in self.process.stdout:
+            with self._lock:
+                self.lines.append(line.rstrip("\n"))
+
+    def snapshot(self):
+        with self._lock:
+            return list(self.lines)
+
+    def count(self, text):
+        return sum(1 for line in self.snapshot() if text in line)
+
+    def wait_for_count(self, text, count, seconds=WAIT_SECONDS):
+        wait_until(lambda: self.count(text) >= count,
+                   f"{count} log line(s) containing {text!r}; last lines:\n" +
+                   "\n".join(self.snapshot()[-15:]), seconds)
+
+    def wait_for_line(self, text, seconds=WAIT_SECONDS):
+        self.wait_for_count(text, 1, seconds)
+
+    def stop(self):
+        """Quits through SIGTERM (the ordinary termination) and answers the exit status."""
+        if self.process.poll() is None:
+            self.process.send_signal(signal.SIGTERM)
+        try:
+            status = self.process.wait(timeout=WAIT_SECONDS)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            status = self.process.wait()
+        self._reader.join(timeout=WAIT_SECONDS)
+        self.process.stdout.close()
+        return status
+
+
+class Desktop:
+    """Xvfb on a free display, with openbox and trayer, torn down in reverse order."""
+
+    def __init__(self, tray=True):
+        self._processes = []
+        self.home = tempfile.mkdtemp(prefix="tugworth-e2e-")
+        self.config_home = os.path.join(self.home, "config")
+        os.makedirs(self.config_home)
+        self.display = self._start_server()
+        self.env = dict(os.environ, DISPLAY=self.display, HOME=self.home,
+                        XDG_CONFIG_HOME=self.config_home,
+                        XDG_RUNTIME_DIR=self._runtime_dir())
+        for variable in ("WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DBUS_SESSION_BUS_ADDRESS"):
+            self.env.pop(variable, None)
+        self.spawn(["openbox"])
+        wait_until(lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in self.x(["xprop", "-root"]),
+                   "openbox to manage the screen")
+        if tray:
+            self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                        "--height", "32", "--SetDockType", "true", "--transparent", "false"])
+            wait_until(lambda: self._tray_panel_line() is not None, "the tray to appear")
+
+    def _runtime_dir(self):
+        path = os.path.join(self.home, "runtime")
+        os.makedirs(path, mode=0o700)
+        return path
+
+    def _start_server(self):
+        read_end, write_end = os.pipe()
+        self._processes.append(subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        return ":" + number
+
+    def spawn(self, argv):
+        process = subprocess.Popen(argv, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                   stdin=subprocess.DEVNULL)
+        self._processes.append(process)
+        return process
+
+    def close(self):
+        for process in reversed(self._processes):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+    # --- the X server, read and driven through the standard tools ---
+
+    def x(self, argv, check=True):
+        result = subprocess.run(argv, env=self.env, capture_output=True, text=True,
+                                errors="replace", timeout=WAIT_SECONDS)
+        if check and result.returncode != 0:
+            raise RuntimeError(f"{argv} failed: {result.stderr.strip()}")
+        return result.stdout
+
+    def xdotool(self, *args):
+        return self.x(["xdotool", *map(str, args)])
+
+    def find_windows(self, *criteria):
+        result = subprocess.run(["xdotool", "search", *criteria], env=self.env,
+                                capture_output=True, text=True, timeout=WAIT_SECONDS)
+        return [int(w) for w in result.stdout.split()]
+
+    def wait_for_window(self, *criteria):
+        return wait_until(lambda: self.find_windows("--onlyvisible", *criteria),
+                          f"a window matching {criteria}")[0]
+
+    def geometry(self, window):
+        """(x, y, width, height) of a client window, in root coordinates."""
+        values = dict(line.split("=", 1) for line in
+                      self.xdotool("getwindowgeometry", "--shell", window).split())
+        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+    def pointer(self):
+        values = dict(line.split("=", 1) for line in
+                      self.xdotool("getmouselocation", "--shell").split())
+        return int(values["X"]), int(values["Y"])
+
+    def move_pointer_by(self, dx, dy):
+        # Relative XTEST motion, as a mouse makes it (an absolute warp is no device motion).
+        self.xdotool("mousemove_relative", "--", dx, dy)
+
+    def tree(self):
+        return self.x(["xwininfo", "-root", "-tree"])
+
+    def _tray_panel_line(self):
+        lines = self.tree().splitlines()
+        for index, line in enumerate(lines):
+            if '("panel" "trayer")' in line:
+                return index
+        return None
+
+    def tray_icons(self):
+        """The (class, x, y, width, height) of every window embedded in the tray."""
+        lines = self.tree().splitlines()
+        start = self._tray_panel_line()
+        if start is None:
+            return []
+        depth = len(lines[start]) - len(lines[start].lstrip())
+        icons = []
+        for line in lines[start + 1:]:
+            if len(line) - len(line.lstrip()) <= depth:
+                break
+            found = re.search(r'\("([^"]*)" "([^"]*)"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)',
+                              line)
+            if found:
+                name, cls, w, h, x, y = found.groups()
+                icons.append((cls, int(x), int(y), int(w), int(h)))
+        return icons
+
+    def wait_for_tray_icon(self, cls="Tugworth"):
+        return wait_until(lambda: [i for i in self.tray_icons() if i[0] == cls],
+                          f"a {cls} icon in the tray")[0]
+
+
+class DesktopTest(unittest.TestCase):
+    """A fresh desktop per test, with xclock at a known place."""
+
+    tray = True
+
+    def setUp(self):
+        self.desktop = Desktop(tray=self.tray)
+        self.addCleanup(self.desktop.close)
+        self.desktop.spawn(["xclock", "-geometry", "240x240+300+200"])
+        self.clock = self.desktop.wait_for_window("--class", "XClock")
+        self.programs = []
+
+    def tearDown(self):
+        for program in self.programs:
+            program.stop()
+
+    def settings_folder(self):
+        return os.path.join(self.desktop.config_home, "Tugworth")
+
+    def settings_file(self):
+        return os.path.join(self.settings_folder(), "Tugworth.conf")
+
+    def launch(self):
+        program = Program(self.desktop.env)
+        self.programs.append(program)
+        program.wait_for_line("kAXErrorNotEnoughPrecision")
+        return program
+
+    def quit(self, program):
+        status = program.stop()
+        self.programs.remove(program)
+        return status
+
+    # --- gestures, as a user makes them ---
+
+    def press(self, *keys):
+        self.desktop.xdotool("keydown", "+".join(keys))
+
+    def release(self, *keys):
+        self.desktop.xdotool("keyup", "+".join(reversed(keys)))
+
+    def point_at_clock(self):
+        x, y, w, h = self.desktop.geometry(self.clock)
+        self.desktop.xdotool("mousemove", x + w // 2, y + h // 2)
+
+    def start_gesture(self, program, keys, state):
+        """Holds `keys` over the clock and waits until the program has taken its target."""
+        self.point_at_clock()
+        states = program.count(f"Modifier state: {state}")
+        captures = program.count("CAPTURE WINDOW END")
+        self.press(*keys)
+        program.wait_for_count(f"Modifier state: {state}", states + 1)
+        program.wait_for_count("CAPTURE WINDOW END", captures + 1)
+
+    def assert_chord_does_not_drag(self, program, keys):
+        """Holds `keys` over the clock and moves: no move may follow. Adding Shift then gives
+        a resize state change, the marker that the motion before it has been handled."""
+        before = self.desktop.geometry(self.clock)
+        moves = program.count("Moving window by dx: ")
+        resizes = program.count("Modifier state: Resizing")
+        self.point_at_clock()
+        self.press(*keys)
+        self.desktop.move_pointer_by(30, 30)
+        self.press("shift")
+        program.wait_for_count("Modifier state: Resizing", resizes + 1)
+        self.release(*keys, "shift")
+        self.assertEqual(program.count("Moving window by dx: "), moves)
+        self.assertEqual(self.desktop.geometry(self.clock), before)
+
+    def wait_for_geometry(self, window, expected):
+        wait_until(lambda: self.desktop.geometry(window) == expected,
+                   f"geometry {expected} (now {self.desktop.geometry(window)})")
+
+    # --- the preferences window, through the tray menu ---
+
+    def open_preferences(self):
+        _, x, y, w, h = self.desktop.wait_for_tray_icon()
+        self.desktop.xdotool("mousemove", x + w // 2, y + h // 2, "click", "3")
+        # The menu takes the keyboard while it is open: About, Preferences...
+        wait_until(lambda: len(self.desktop.find_windows("--onlyvisible", "--class", "Tugworth")) >= 2,
+                   "the tray menu to open")
+        self.desktop.xdotool("key", "Down", "Down", "Return")
+        window = self.desktop.wait_for_window("--name", "^Tugworth Preferences$")
+        # As a user clicks into it before typing.
+        self.desktop.xdotool("windowactivate", "--sync", window)
+        return window
+
+    def read_settings(self):
+        with open(self.settings_file(), encoding="utf-8") as f:
+            return dict(line.strip().split("=", 1) for line in f
+                        if "=" in line and not line.startswith(("[", ";")))
