@@ -261,6 +261,21 @@ class DesktopTest(unittest.TestCase):
         program.wait_for_count(f"Modifier state: {state}", states + 1)
         program.wait_for_count("CAPTURE WINDOW END", captures + 1)
 
+    def gesture(self, program, keys, moves):
+        """Holds `keys` over the clock, moves the pointer by each of `moves`, waits until the
+        clock has followed exactly (moved, or resized when Shift is held), and releases."""
+        x, y, w, h = self.desktop.geometry(self.clock)
+        resizing = "shift" in keys
+        self.start_gesture(program, keys, "Resizing" if resizing else "Dragging")
+        start = self.desktop.pointer()
+        for dx, dy in moves:
+            self.desktop.move_pointer_by(dx, dy)
+        end = self.desktop.pointer()
+        dx, dy = end[0] - start[0], end[1] - start[1]
+        expected = (x, y, w + dx, h + dy) if resizing else (x + dx, y + dy, w, h)
+        self.wait_for_geometry(self.clock, expected)
+        self.release(*keys)
+
     def assert_chord_does_not_drag(self, program, keys):
         """Holds `keys` over the clock and moves: no move may follow. Adding Shift then gives
         a resize state change, the marker that the motion before it has been handled."""

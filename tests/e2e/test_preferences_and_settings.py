@@ -41,14 +41,8 @@ class Preferences(DesktopTest):
         self.assertIn("[DEBUG] Dock visibility already correct: hidden", lines)
         self.desktop.wait_for_tray_icon()
 
-        # The saved drag chord drags; the default one no longer does.
-        x, y, w, h = self.desktop.geometry(self.clock)
-        self.start_gesture(program, ("alt", "ctrl"), "Dragging")
-        start = self.desktop.pointer()
-        self.desktop.move_pointer_by(24, 18)
-        end = self.desktop.pointer()
-        self.wait_for_geometry(self.clock, (x + end[0] - start[0], y + end[1] - start[1], w, h))
-        self.release("alt", "ctrl")
+        # The saved drag chord drags.
+        self.gesture(program, ("alt", "ctrl"), [(24, 18)])
         # Resizing is off: its chord enters no gesture. The drag chord pressed after it is
         # the marker that it has been handled.
         self.press("alt", "ctrl", "shift")
@@ -80,13 +74,7 @@ class SettingsFaults(DesktopTest):
         with open(aside[0], "rb") as f:
             self.assertEqual(f.read(), garbage)
         # The defaults: dragging on, whatever the unreadable file said.
-        x, y, w, h = self.desktop.geometry(self.clock)
-        self.start_gesture(program, ("super", "ctrl"), "Dragging")
-        start = self.desktop.pointer()
-        self.desktop.move_pointer_by(16, 12)
-        end = self.desktop.pointer()
-        self.wait_for_geometry(self.clock, (x + end[0] - start[0], y + end[1] - start[1], w, h))
-        self.release("super", "ctrl")
+        self.gesture(program, ("super", "ctrl"), [(16, 12)])
 
     def test_an_unwritable_folder_is_reported_once_and_the_values_kept_in_memory(self):
         # A file where the settings folder should be: not writable, even for root.
