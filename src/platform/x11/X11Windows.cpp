@@ -156,8 +156,13 @@ std::vector<std::optional<ClientWindow>> X11Windows::inspect(const std::vector<x
         if (auto transient = props[8].firstWord()) w.transientFor = *transient;
         result.emplace_back(std::move(w));
     }
-    for (auto& w : result) {
-        if (w && !w->pid) w->pid = conn_.clientPid(w->id);
+    // Windows that do not name their process: ask the server who created them, in one batch.
+    std::vector<XConnection::ClientPidCookie> pidCookies(result.size());
+    for (std::size_t i = 0; i < result.size(); ++i) {
+        if (result[i] && !result[i]->pid) pidCookies[i] = conn_.sendClientPid(result[i]->id);
+    }
+    for (std::size_t i = 0; i < result.size(); ++i) {
+        if (pidCookies[i].sent) result[i]->pid = conn_.takeClientPid(pidCookies[i]);
     }
     return result;
 }

@@ -120,9 +120,9 @@ void XConnection::internAtoms() {
     };
 #define TUGWORTH_ATOM(n) Entry{#n, &Atoms::n}
     static constexpr std::array kEntries{
-        TUGWORTH_ATOM(UTF8_STRING), TUGWORTH_ATOM(WM_STATE), TUGWORTH_ATOM(WM_CHANGE_STATE),
+        TUGWORTH_ATOM(UTF8_STRING), TUGWORTH_ATOM(WM_STATE),
         TUGWORTH_ATOM(_NET_SUPPORTED), TUGWORTH_ATOM(_NET_SUPPORTING_WM_CHECK),
-        TUGWORTH_ATOM(_NET_CLIENT_LIST), TUGWORTH_ATOM(_NET_CLIENT_LIST_STACKING),
+        TUGWORTH_ATOM(_NET_CLIENT_LIST_STACKING),
         TUGWORTH_ATOM(_NET_ACTIVE_WINDOW), TUGWORTH_ATOM(_NET_CURRENT_DESKTOP),
         TUGWORTH_ATOM(_NET_WORKAREA), TUGWORTH_ATOM(_NET_WM_NAME), TUGWORTH_ATOM(_NET_WM_PID),
         TUGWORTH_ATOM(_NET_WM_STATE), TUGWORTH_ATOM(_NET_WM_STATE_HIDDEN),
@@ -293,10 +293,15 @@ std::vector<Monitor> XConnection::monitors() {
     return result;
 }
 
-std::optional<Pid> XConnection::clientPid(xcb_window_t window) {
-    if (!hasXRes_) return std::nullopt;
+XConnection::ClientPidCookie XConnection::sendClientPid(xcb_window_t window) {
+    if (!hasXRes_) return {};
     xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-    auto reply = take(conn_, xcb_res_query_client_ids(conn_, 1, &spec), xcb_res_query_client_ids_reply);
+    return {true, xcb_res_query_client_ids(conn_, 1, &spec).sequence};
+}
+
+std::optional<Pid> XConnection::takeClientPid(ClientPidCookie cookie) {
+    if (!cookie.sent) return std::nullopt;
+    auto reply = take(conn_, xcb_res_query_client_ids_cookie_t{cookie.sequence}, xcb_res_query_client_ids_reply);
     if (!reply) return std::nullopt;
     for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem > 0;
          xcb_res_client_id_value_next(&it)) {

@@ -28,10 +28,8 @@ using ReplyPtr = std::unique_ptr<T, FreeDeleter>;
 struct Atoms {
     xcb_atom_t UTF8_STRING = XCB_NONE;
     xcb_atom_t WM_STATE = XCB_NONE;
-    xcb_atom_t WM_CHANGE_STATE = XCB_NONE;
     xcb_atom_t _NET_SUPPORTED = XCB_NONE;
     xcb_atom_t _NET_SUPPORTING_WM_CHECK = XCB_NONE;
-    xcb_atom_t _NET_CLIENT_LIST = XCB_NONE;
     xcb_atom_t _NET_CLIENT_LIST_STACKING = XCB_NONE;
     xcb_atom_t _NET_ACTIVE_WINDOW = XCB_NONE;
     xcb_atom_t _NET_CURRENT_DESKTOP = XCB_NONE;
@@ -151,8 +149,13 @@ public:
     std::optional<xcb_window_t> inputFocus();
     // The monitors, the primary first; the whole root as one monitor when RandR gives none.
     std::vector<Monitor> monitors();
-    // The process that owns the X client which created `window` (X-Resource extension).
-    std::optional<Pid> clientPid(xcb_window_t window);
+    // The process of the X client that created `window` (X-Resource extension), batched.
+    struct ClientPidCookie {
+        bool sent = false;
+        unsigned int sequence = 0;
+    };
+    ClientPidCookie sendClientPid(xcb_window_t window);
+    std::optional<Pid> takeClientPid(ClientPidCookie cookie);
     // The root size in pixels.
     Size rootSize() const { return rootSize_; }
 
