@@ -39,7 +39,17 @@ enum class PrefsAction { Set, Save, Cancel, Close };
 
 struct Step {
     enum class Kind {
-        Flags, Move, Drag, Pointer, Trust, CloseWindow, Quit, SetWindow, Menu, Prefs, Alert,
+        Flags,
+        Move,
+        Drag,
+        Pointer,
+        Trust,
+        CloseWindow,
+        Quit,
+        SetWindow,
+        Menu,
+        Prefs,
+        Alert,
         Relaunch
     };
 

@@ -22,7 +22,9 @@ struct Fault {
     throw Fault{{path.empty() ? "scenario" : std::move(path), std::move(message)}};
 }
 
-std::string inQuotes(std::string_view text) { return Json(text).dump(); }
+std::string inQuotes(std::string_view text) {
+    return Json(text).dump();
+}
 
 // A JSON value with the path that led to it.
 struct Node {
@@ -44,12 +46,18 @@ struct Node {
 
 const char* kindName(const Json& json) {
     switch (json.type()) {
-        case Json::value_t::null: return "null";
-        case Json::value_t::boolean: return "a Boolean";
-        case Json::value_t::string: return "a string";
-        case Json::value_t::array: return "an array";
-        case Json::value_t::object: return "an object";
-        default: return "a number";
+        case Json::value_t::null:
+            return "null";
+        case Json::value_t::boolean:
+            return "a Boolean";
+        case Json::value_t::string:
+            return "a string";
+        case Json::value_t::array:
+            return "an array";
+        case Json::value_t::object:
+            return "an object";
+        default:
+            return "a number";
     }
 }
 
@@ -58,43 +66,58 @@ const char* kindName(const Json& json) {
 }
 
 void requireObject(const Node& node, const std::vector<std::string_view>& allowed) {
-    if (!node.json.is_object()) wrongKind(node, "an object");
+    if (!node.json.is_object())
+        wrongKind(node, "an object");
     for (const auto& [key, value] : node.json.items()) {
         bool known = false;
         for (std::string_view name : allowed) known = known || key == name;
-        if (!known) fail(node.childPath(key), "unknown key");
+        if (!known)
+            fail(node.childPath(key), "unknown key");
     }
 }
 
+// The array's length; a fault for any other kind.
+std::size_t requireArray(const Node& node) {
+    if (!node.json.is_array())
+        wrongKind(node, "an array");
+    return node.json.size();
+}
+
 void requireKey(const Node& node, std::string_view key) {
-    if (!node.has(key)) fail(node.path, "missing key " + inQuotes(key));
+    if (!node.has(key))
+        fail(node.path, "missing key " + inQuotes(key));
 }
 
 bool readBool(const Node& node) {
-    if (!node.json.is_boolean()) wrongKind(node, "a Boolean");
+    if (!node.json.is_boolean())
+        wrongKind(node, "a Boolean");
     return node.json.get<bool>();
 }
 
 std::string readString(const Node& node) {
-    if (!node.json.is_string()) wrongKind(node, "a string");
+    if (!node.json.is_string())
+        wrongKind(node, "a string");
     return node.json.get<std::string>();
 }
 
 std::int64_t readInteger(const Node& node, std::int64_t min, std::int64_t max) {
     if (node.json.is_number_unsigned()) {
         const auto v = node.json.get<std::uint64_t>();
-        if (v > static_cast<std::uint64_t>(max)) fail(node.path, "number out of range");
+        if (v > static_cast<std::uint64_t>(max))
+            fail(node.path, "number out of range");
         return static_cast<std::int64_t>(v);
     }
-    if (!node.json.is_number_integer()) wrongKind(node, "an integer");
+    if (!node.json.is_number_integer())
+        wrongKind(node, "an integer");
     const auto v = node.json.get<std::int64_t>();
-    if (v < min || v > max) fail(node.path, "number out of range");
+    if (v < min || v > max)
+        fail(node.path, "number out of range");
     return v;
 }
 
 Pid readPid(const Node& node) {
-    return static_cast<Pid>(readInteger(node, std::numeric_limits<Pid>::min(),
-                                        std::numeric_limits<Pid>::max()));
+    return static_cast<Pid>(
+        readInteger(node, std::numeric_limits<Pid>::min(), std::numeric_limits<Pid>::max()));
 }
 
 std::int64_t readWindowId(const Node& node) {
@@ -113,9 +136,11 @@ AXError readCode(const Node& node) {
 }
 
 double readNumber(const Node& node) {
-    if (!node.json.is_number()) wrongKind(node, "a number");
+    if (!node.json.is_number())
+        wrongKind(node, "a number");
     const double v = node.json.get<double>();
-    if (!std::isfinite(v)) fail(node.path, "number out of range");
+    if (!std::isfinite(v))
+        fail(node.path, "number out of range");
     return v;
 }
 
@@ -140,7 +165,8 @@ Size readSize(const Node& node) {
 
 Rect readRect(const Node& node) {
     const auto v = readNumbers<4>(node, "[x, y, width, height]");
-    if (v[2] < 0 || v[3] < 0) fail(node.path, "width and height must not be negative");
+    if (v[2] < 0 || v[3] < 0)
+        fail(node.path, "width and height must not be negative");
     return {v[0], v[1], v[2], v[3]};
 }
 
@@ -148,14 +174,18 @@ Rect readRect(const Node& node) {
 Value plainValue(const Node& node) {
     const Json& j = node.json;
     switch (j.type()) {
-        case Json::value_t::null: return Value();
-        case Json::value_t::boolean: return Value(j.get<bool>());
-        case Json::value_t::string: return Value(j.get<std::string>());
+        case Json::value_t::null:
+            return Value();
+        case Json::value_t::boolean:
+            return Value(j.get<bool>());
+        case Json::value_t::string:
+            return Value(j.get<std::string>());
         case Json::value_t::number_integer:
         case Json::value_t::number_unsigned:
             return Value(readInteger(node, std::numeric_limits<std::int64_t>::min(),
                                      std::numeric_limits<std::int64_t>::max()));
-        case Json::value_t::number_float: return Value(readNumber(node));
+        case Json::value_t::number_float:
+            return Value(readNumber(node));
         case Json::value_t::array: {
             Value::Array items;
             for (std::size_t i = 0; i < j.size(); ++i) items.push_back(plainValue(node.at(i)));
@@ -166,7 +196,8 @@ Value plainValue(const Node& node) {
             for (const auto& [key, value] : j.items()) entries[key] = plainValue(node.child(key));
             return Value(std::move(entries));
         }
-        default: fail(node.path, "unsupported JSON value");
+        default:
+            fail(node.path, "unsupported JSON value");
     }
 }
 
@@ -175,33 +206,33 @@ class Reader {
 public:
     Scenario read(const Json& root) {
         const Node top{root, ""};
-        requireObject(top, {"environment", "ownPid", "trusted", "screens", "pointer", "settings",
-                            "images", "statusItemHasButton", "processes", "stacking",
-                            "windowList", "alerts", "steps"});
+        requireObject(
+            top, {"environment", "ownPid", "trusted", "screens", "pointer", "settings", "images",
+                  "statusItemHasButton", "processes", "stacking", "windowList", "alerts", "steps"});
         Scenario s;
-        if (top.has("environment")) s.environment = readEnvironment(top.child("environment"));
-        if (top.has("ownPid")) s.ownPid = readPid(top.child("ownPid"));
-        if (top.has("trusted")) s.trusted = readBool(top.child("trusted"));
-        if (top.has("screens")) s.screens = readScreens(top.child("screens"));
-        if (top.has("pointer")) s.pointer = readPoint(top.child("pointer"));
-        if (top.has("settings")) s.settings = readSettings(top.child("settings"));
-        if (top.has("images")) s.images = readStrings(top.child("images"));
-        if (top.has("statusItemHasButton"))
-            s.statusItemHasButton = readBool(top.child("statusItemHasButton"));
-        if (top.has("processes")) s.processes = readProcesses(top.child("processes"));
-        if (top.has("stacking")) s.stacking = readStacking(top.child("stacking"));
-        if (top.has("windowList")) {
-            const Node list = top.child("windowList");
-            if (!list.json.is_array()) wrongKind(list, "an array");
-            s.windowList = plainValue(list);
-        }
-        if (top.has("alerts")) {
-            const Node alerts = top.child("alerts");
-            if (!alerts.json.is_array()) wrongKind(alerts, "an array");
-            for (std::size_t i = 0; i < alerts.json.size(); ++i)
-                s.alerts.push_back(readAlertAnswer(alerts.at(i)));
-        }
-        if (top.has("steps")) s.steps = readSteps(top.child("steps"), true);
+        const auto given = [&top](std::string_view key, const auto& read) {
+            if (top.has(key))
+                read(top.child(key));
+        };
+        given("environment", [&](const Node& n) { s.environment = readEnvironment(n); });
+        given("ownPid", [&](const Node& n) { s.ownPid = readPid(n); });
+        given("trusted", [&](const Node& n) { s.trusted = readBool(n); });
+        given("screens", [&](const Node& n) { s.screens = readScreens(n); });
+        given("pointer", [&](const Node& n) { s.pointer = readPoint(n); });
+        given("settings", [&](const Node& n) { s.settings = readSettings(n); });
+        given("images", [&](const Node& n) { s.images = readStrings(n); });
+        given("statusItemHasButton", [&](const Node& n) { s.statusItemHasButton = readBool(n); });
+        given("processes", [&](const Node& n) { s.processes = readProcesses(n); });
+        given("stacking", [&](const Node& n) { s.stacking = readStacking(n); });
+        given("windowList", [&](const Node& n) {
+            requireArray(n);
+            s.windowList = plainValue(n);
+        });
+        given("alerts", [&](const Node& n) {
+            for (std::size_t i = 0; i < requireArray(n); ++i)
+                s.alerts.push_back(readAlertAnswer(n.at(i)));
+        });
+        given("steps", [&](const Node& n) { s.steps = readSteps(n, true); });
         checkReferences();
         return s;
     }
@@ -213,14 +244,15 @@ private:
     };
 
     static std::map<std::string, std::string, std::less<>> readEnvironment(const Node& node) {
-        if (!node.json.is_object()) wrongKind(node, "an object");
+        if (!node.json.is_object())
+            wrongKind(node, "an object");
         std::map<std::string, std::string, std::less<>> env;
         for (const auto& [key, value] : node.json.items()) env[key] = readString(node.child(key));
         return env;
     }
 
     static std::vector<Screen> readScreens(const Node& node) {
-        if (!node.json.is_array()) wrongKind(node, "an array");
+        requireArray(node);
         std::vector<Screen> screens;
         for (std::size_t i = 0; i < node.json.size(); ++i) {
             const Node screen = node.at(i);
@@ -240,7 +272,8 @@ private:
     }
 
     static SettingsMap readSettings(const Node& node) {
-        if (!node.json.is_object()) wrongKind(node, "an object");
+        if (!node.json.is_object())
+            wrongKind(node, "an object");
         SettingsMap settings;
         for (const auto& [key, value] : node.json.items())
             settings[key] = readSettingValue(node.child(key));
@@ -248,14 +281,14 @@ private:
     }
 
     static std::vector<std::string> readStrings(const Node& node) {
-        if (!node.json.is_array()) wrongKind(node, "an array");
+        requireArray(node);
         std::vector<std::string> out;
         for (std::size_t i = 0; i < node.json.size(); ++i) out.push_back(readString(node.at(i)));
         return out;
     }
 
     std::vector<ProcessSpec> readProcesses(const Node& node) {
-        if (!node.json.is_array()) wrongKind(node, "an array");
+        requireArray(node);
         std::vector<ProcessSpec> processes;
         for (std::size_t i = 0; i < node.json.size(); ++i) {
             const Node p = node.at(i);
@@ -263,13 +296,15 @@ private:
             requireKey(p, "pid");
             ProcessSpec spec;
             spec.pid = readPid(p.child("pid"));
-            if (!pids_.insert(spec.pid).second) fail(p.childPath("pid"), "duplicate process id");
+            if (!pids_.insert(spec.pid).second)
+                fail(p.childPath("pid"), "duplicate process id");
             if (p.has("name") && !p.child("name").json.is_null())
                 spec.name = readString(p.child("name"));
-            if (p.has("app")) spec.app = readOverrides(p.child("app"), spec.pid);
+            if (p.has("app"))
+                spec.app = readOverrides(p.child("app"), spec.pid);
             if (p.has("windows")) {
                 const Node windows = p.child("windows");
-                if (!windows.json.is_array()) wrongKind(windows, "an array");
+                requireArray(windows);
                 for (std::size_t w = 0; w < windows.json.size(); ++w)
                     spec.windows.push_back(readWindow(windows.at(w), spec.pid));
             }
@@ -296,7 +331,8 @@ private:
         std::vector<WindowPatch> changes;
         for (const auto& [key, value] : node.json.items()) {
             const Node field = node.child(key);
-            if (key == "id") continue;
+            if (key == "id")
+                continue;
             if (key == "title") {
                 changes.push_back([v = readString(field)](sim::WindowModel& w) { w.title = v; });
             } else if (key == "frame") {
@@ -321,19 +357,18 @@ private:
                 windowRefs_.push_back({field.path, parent});
                 changes.push_back([parent](sim::WindowModel& w) { w.parent = parent; });
             } else if (key == "actions") {
-                changes.push_back(
-                    [v = readStrings(field)](sim::WindowModel& w) { w.actions = v; });
+                changes.push_back([v = readStrings(field)](sim::WindowModel& w) { w.actions = v; });
             } else if (key == "listName") {
                 std::optional<std::string> name;
-                if (!field.json.is_null()) name = readString(field);
+                if (!field.json.is_null())
+                    name = readString(field);
                 changes.push_back([name](sim::WindowModel& w) {
                     w.listName = name;
                     w.listNameOmitted = !name.has_value();
                 });
             } else if (key == "attributes") {
-                changes.push_back([v = readOverrides(field, pid)](sim::WindowModel& w) {
-                    w.attributes = v;
-                });
+                changes.push_back(
+                    [v = readOverrides(field, pid)](sim::WindowModel& w) { w.attributes = v; });
             }
         }
         return [changes = std::move(changes)](sim::WindowModel& w) {
@@ -342,7 +377,8 @@ private:
     }
 
     sim::AttributeOverrides readOverrides(const Node& node, Pid pid) {
-        if (!node.json.is_object()) wrongKind(node, "an object");
+        if (!node.json.is_object())
+            wrongKind(node, "an object");
         sim::AttributeOverrides overrides;
         for (const auto& [name, value] : node.json.items()) {
             const Node o = node.child(name);
@@ -353,12 +389,16 @@ private:
                 if (*override.read == AXError::kAXErrorSuccess)
                     fail(o.childPath("read"), "a failing read needs a non-zero code");
             }
-            if (o.has("value")) override.value = readAttributeValue(o.child("value"), pid);
-            if (o.has("write")) override.write = readCode(o.child("write"));
+            if (o.has("value"))
+                override.value = readAttributeValue(o.child("value"), pid);
+            if (o.has("write"))
+                override.write = readCode(o.child("write"));
             if (o.has("perform")) {
-                if (name != "AXActions") fail(o.childPath("perform"), "only AXActions performs");
+                if (name != "AXActions")
+                    fail(o.childPath("perform"), "only AXActions performs");
                 const Node perform = o.child("perform");
-                if (!perform.json.is_object()) wrongKind(perform, "an object");
+                if (!perform.json.is_object())
+                    wrongKind(perform, "an object");
                 for (const auto& [action, code] : perform.json.items())
                     override.perform[action] = readCode(perform.child(action));
             }
@@ -375,11 +415,16 @@ private:
                 items.push_back(readAttributeValue(node.at(i), pid));
             return Value(std::move(items));
         }
-        if (!j.is_object()) return plainValue(node);
-        if (j.size() != 1) fail(node.path, "expected one of point, size, rect or element");
-        if (node.has("point")) return AXValue::create(readPoint(node.child("point")));
-        if (node.has("size")) return AXValue::create(readSize(node.child("size")));
-        if (node.has("rect")) return AXValue::create(readRect(node.child("rect")));
+        if (!j.is_object())
+            return plainValue(node);
+        if (j.size() != 1)
+            fail(node.path, "expected one of point, size, rect or element");
+        if (node.has("point"))
+            return AXValue::create(readPoint(node.child("point")));
+        if (node.has("size"))
+            return AXValue::create(readSize(node.child("size")));
+        if (node.has("rect"))
+            return AXValue::create(readRect(node.child("rect")));
         if (node.has("element")) {
             const Node e = node.child("element");
             if (e.json.is_string()) {
@@ -395,13 +440,14 @@ private:
     }
 
     std::vector<std::int64_t> readStacking(const Node& node) {
-        if (!node.json.is_array()) wrongKind(node, "an array");
+        requireArray(node);
         std::vector<std::int64_t> ids;
         std::set<std::int64_t> seen;
         for (std::size_t i = 0; i < node.json.size(); ++i) {
             const Node entry = node.at(i);
             const std::int64_t id = readWindowId(entry);
-            if (!seen.insert(id).second) fail(entry.path, "window listed twice");
+            if (!seen.insert(id).second)
+                fail(entry.path, "window listed twice");
             windowRefs_.push_back({entry.path, id});
             ids.push_back(id);
         }
@@ -413,12 +459,13 @@ private:
         requireKey(node, "answer");
         AlertAnswer answer;
         answer.answer = readInt(node.child("answer"));
-        if (node.has("steps")) answer.steps = readSteps(node.child("steps"), false);
+        if (node.has("steps"))
+            answer.steps = readSteps(node.child("steps"), false);
         return answer;
     }
 
     std::vector<Step> readSteps(const Node& node, bool topLevel) {
-        if (!node.json.is_array()) wrongKind(node, "an array");
+        requireArray(node);
         std::vector<Step> steps;
         for (std::size_t i = 0; i < node.json.size(); ++i)
             steps.push_back(readStep(node.at(i), topLevel));
@@ -430,12 +477,15 @@ private:
                              "setWindow", "menu", "prefs", "alert", "relaunch", "local"});
         std::string kind;
         for (const auto& [key, value] : node.json.items()) {
-            if (key == "local") continue;
-            if (!kind.empty()) fail(node.path, "a step takes exactly one action, found " +
-                                                   inQuotes(kind) + " and " + inQuotes(key));
+            if (key == "local")
+                continue;
+            if (!kind.empty())
+                fail(node.path, "a step takes exactly one action, found " + inQuotes(kind) +
+                                    " and " + inQuotes(key));
             kind = key;
         }
-        if (kind.empty()) fail(node.path, "a step needs an action");
+        if (kind.empty())
+            fail(node.path, "a step needs an action");
         Step step;
         step.path = node.path;
         if (node.has("local")) {
@@ -468,7 +518,8 @@ private:
         } else if (kind == "menu") {
             step.kind = Step::Kind::Menu;
             step.action = readString(arg);
-            if (step.action.empty()) fail(arg.path, "expected an action name");
+            if (step.action.empty())
+                fail(arg.path, "expected an action name");
         } else if (kind == "prefs") {
             readPrefs(arg, step);
         } else if (kind == "alert") {
@@ -476,8 +527,10 @@ private:
             step.alert = std::make_shared<AlertAnswer>(readAlertAnswer(arg));
         } else {
             step.kind = Step::Kind::Relaunch;
-            if (!readBool(arg)) fail(arg.path, "expected true");
-            if (!topLevel) fail(arg.path, "a relaunch cannot happen inside an alert");
+            if (!readBool(arg))
+                fail(arg.path, "expected true");
+            if (!topLevel)
+                fail(arg.path, "a relaunch cannot happen inside an alert");
         }
         return step;
     }
@@ -493,17 +546,20 @@ private:
             {"Help", kModifierHelp},
             {"Function", kModifierFunction},
         }};
-        if (!node.json.is_array()) wrongKind(node, "an array of modifier names");
+        if (!node.json.is_array())
+            wrongKind(node, "an array of modifier names");
         std::uint64_t flags = 0;
         for (std::size_t i = 0; i < node.json.size(); ++i) {
             const std::string name = readString(node.at(i));
             bool known = false;
             for (const auto& [modifier, bit] : kNames) {
-                if (modifier != name) continue;
+                if (modifier != name)
+                    continue;
                 flags |= bit;
                 known = true;
             }
-            if (!known) fail(node.path, "unknown modifier " + inQuotes(name));
+            if (!known)
+                fail(node.path, "unknown modifier " + inQuotes(name));
         }
         return flags;
     }
@@ -514,7 +570,8 @@ private:
         step.kind = Step::Kind::SetWindow;
         step.windowId = readWindowId(node.child("id"));
         auto owner = windowOwners_.find(step.windowId);
-        if (owner == windowOwners_.end()) fail(node.childPath("id"), unknownWindow(step.windowId));
+        if (owner == windowOwners_.end())
+            fail(node.childPath("id"), unknownWindow(step.windowId));
         step.patch = readWindowPatch(node, owner->second);
     }
 
@@ -522,27 +579,32 @@ private:
         step.kind = Step::Kind::Prefs;
         if (node.json.is_string()) {
             const std::string what = node.json.get<std::string>();
-            if (what == "save") step.prefs = PrefsAction::Save;
-            else if (what == "cancel") step.prefs = PrefsAction::Cancel;
-            else if (what == "close") step.prefs = PrefsAction::Close;
-            else fail(node.path, "expected \"save\", \"cancel\", \"close\" or {\"set\": {...}}");
+            if (what == "save")
+                step.prefs = PrefsAction::Save;
+            else if (what == "cancel")
+                step.prefs = PrefsAction::Cancel;
+            else if (what == "close")
+                step.prefs = PrefsAction::Close;
+            else
+                fail(node.path, "expected \"save\", \"cancel\", \"close\" or {\"set\": {...}}");
             return;
         }
         requireObject(node, {"set"});
         requireKey(node, "set");
         const Node set = node.child("set");
-        if (!set.json.is_object()) wrongKind(set, "an object");
+        if (!set.json.is_object())
+            wrongKind(set, "an object");
         step.prefs = PrefsAction::Set;
         for (const auto& [key, value] : set.json.items()) {
             const Node control = set.child(key);
             if (key == "dragModifier" || key == "resizeModifier") {
                 step.prefsValues.emplace_back(key, Value(readString(control)));
-            } else if (key == "enableDragging" || key == "enableResizing" ||
-                       key == "showInDock" || key == "showInMenuBar") {
+            } else if (key == "enableDragging" || key == "enableResizing" || key == "showInDock" ||
+                       key == "showInMenuBar") {
                 step.prefsValues.emplace_back(key, Value(readBool(control)));
             } else {
-                fail(control.path, "no control of the preferences window is bound to " +
-                                       inQuotes(key));
+                fail(control.path,
+                     "no control of the preferences window is bound to " + inQuotes(key));
             }
         }
     }
@@ -553,16 +615,18 @@ private:
 
     void checkReferences() const {
         for (const auto& ref : windowRefs_) {
-            if (!windowOwners_.contains(ref.id)) fail(ref.path, unknownWindow(ref.id));
+            if (!windowOwners_.contains(ref.id))
+                fail(ref.path, unknownWindow(ref.id));
         }
         for (const auto& [path, pid] : pidRefs_) {
-            if (!pids_.contains(pid)) fail(path, "unknown process id " + std::to_string(pid));
+            if (!pids_.contains(pid))
+                fail(path, "unknown process id " + std::to_string(pid));
         }
     }
 
     inline static const std::vector<std::string_view> kWindowKeys{
-        "id",    "title",   "frame",  "minimized", "hidden",  "onScreen",  "desktopElement",
-        "layer", "role",    "subrole", "parent",   "actions", "attributes", "listName"};
+        "id",    "title", "frame",   "minimized", "hidden",  "onScreen",   "desktopElement",
+        "layer", "role",  "subrole", "parent",    "actions", "attributes", "listName"};
 
     std::set<Pid> pids_;
     std::map<std::int64_t, Pid> windowOwners_;
@@ -576,12 +640,17 @@ class DuplicateKeyFinder {
 public:
     bool operator()(int /*depth*/, Json::parse_event_t event, Json& parsed) {
         switch (event) {
-            case Json::parse_event_t::object_start: frames_.push_back({false, {}, 0, {}}); break;
-            case Json::parse_event_t::array_start: frames_.push_back({true, {}, 0, {}}); break;
+            case Json::parse_event_t::object_start:
+                frames_.push_back({false, {}, 0, {}});
+                break;
+            case Json::parse_event_t::array_start:
+                frames_.push_back({true, {}, 0, {}});
+                break;
             case Json::parse_event_t::key: {
                 Frame& top = frames_.back();
                 top.key = parsed.get<std::string>();
-                if (!top.keys.insert(top.key).second && !found_) found_ = path();
+                if (!top.keys.insert(top.key).second && !found_)
+                    found_ = path();
                 break;
             }
             case Json::parse_event_t::object_end:
@@ -589,7 +658,9 @@ public:
                 frames_.pop_back();
                 elementDone();
                 break;
-            case Json::parse_event_t::value: elementDone(); break;
+            case Json::parse_event_t::value:
+                elementDone();
+                break;
         }
         return true;
     }
@@ -605,14 +676,17 @@ private:
     };
 
     void elementDone() {
-        if (!frames_.empty() && frames_.back().isArray) ++frames_.back().index;
+        if (!frames_.empty() && frames_.back().isArray)
+            ++frames_.back().index;
     }
 
     std::string path() const {
         std::string p;
         for (const Frame& f : frames_) {
-            if (f.isArray) p += "[" + std::to_string(f.index) + "]";
-            else p += (p.empty() ? "" : ".") + f.key;
+            if (f.isArray)
+                p += "[" + std::to_string(f.index) + "]";
+            else
+                p += (p.empty() ? "" : ".") + f.key;
         }
         return p;
     }
@@ -636,8 +710,10 @@ std::variant<Scenario, ScenarioFault> parseScenario(std::string_view text) {
                 what.erase(0, tagEnd + 2);
             fail("", "not valid JSON: " + what);
         }
-        if (duplicates.duplicate()) fail(*duplicates.duplicate(), "duplicate key");
-        if (!root.is_object()) wrongKind({root, "scenario"}, "an object");
+        if (duplicates.duplicate())
+            fail(*duplicates.duplicate(), "duplicate key");
+        if (!root.is_object())
+            wrongKind({root, "scenario"}, "an object");
         return Reader().read(root);
     } catch (const Fault& f) {
         return f.fault;

@@ -30,8 +30,10 @@ void ScenarioPlayer::buildDesktop() {
             added = window;
         }
     }
-    if (!s.stacking.empty()) desktop_.setStacking(s.stacking);
-    if (s.windowList) desktop_.setWindowList(*s.windowList);
+    if (!s.stacking.empty())
+        desktop_.setStacking(s.stacking);
+    if (s.windowList)
+        desktop_.setWindowList(*s.windowList);
     for (const AlertAnswer& answer : s.alerts) prepareAnswer(answer);
 }
 
@@ -44,7 +46,8 @@ bool ScenarioPlayer::play() {
         relaunchFrom_.reset();
         toolkit.setMainLoop([this, from] { playTopLevel(from); });
         runApplication(desktop_.platform());
-        if (!fault_.empty() || !relaunchFrom_) break;
+        if (!fault_.empty() || !relaunchFrom_)
+            break;
         from = *relaunchFrom_;
         desktop_.startFreshProcess();
     }
@@ -59,7 +62,8 @@ void ScenarioPlayer::playTopLevel(std::size_t from) {
     const std::vector<Step>& steps = scenario_.steps;
     for (std::size_t i = from; i < steps.size(); ++i) {
         if (stopped()) {
-            if (!fault_.empty() || relaunchFrom_) return;
+            if (!fault_.empty() || relaunchFrom_)
+                return;
             // The program quit on its own: only a relaunch can bring it back.
             if (steps[i].kind == Step::Kind::Relaunch) {
                 relaunchFrom_ = i + 1;
@@ -80,26 +84,39 @@ void ScenarioPlayer::playTopLevel(std::size_t from) {
 
 void ScenarioPlayer::playSteps(const std::vector<Step>& steps) {
     for (const Step& step : steps) {
-        if (stopped()) return;
+        if (stopped())
+            return;
         playStep(step);
         desktop_.toolkit().runDeferredWork();
     }
 }
 
 void ScenarioPlayer::prepareAnswer(const AlertAnswer& answer) {
-    desktop_.toolkit().prepareAlertAnswer(
-        answer.answer, [this, &answer] { playSteps(answer.steps); });
+    desktop_.toolkit().prepareAlertAnswer(answer.answer,
+                                          [this, &answer] { playSteps(answer.steps); });
 }
 
 void ScenarioPlayer::playStep(const Step& step) {
     switch (step.kind) {
-        case Step::Kind::Flags: desktop_.sendFlagsChanged(step.flags, step.local); break;
-        case Step::Kind::Move: desktop_.movePointer(step.point, step.local); break;
+        case Step::Kind::Flags:
+            desktop_.sendFlagsChanged(step.flags, step.local);
+            break;
+        case Step::Kind::Move:
+            desktop_.movePointer(step.point, step.local);
+            break;
         case Step::Kind::Drag:
-        case Step::Kind::Pointer: desktop_.setPointer(step.point); break;
-        case Step::Kind::Trust: desktop_.setTrusted(step.trusted); break;
-        case Step::Kind::CloseWindow: desktop_.closeWindow(step.windowId); break;
-        case Step::Kind::Quit: desktop_.quit(step.pid); break;
+        case Step::Kind::Pointer:
+            desktop_.setPointer(step.point);
+            break;
+        case Step::Kind::Trust:
+            desktop_.setTrusted(step.trusted);
+            break;
+        case Step::Kind::CloseWindow:
+            desktop_.closeWindow(step.windowId);
+            break;
+        case Step::Kind::Quit:
+            desktop_.quit(step.pid);
+            break;
         case Step::Kind::SetWindow:
             if (sim::WindowModel* window = desktop_.window(step.windowId)) {
                 step.patch(*window);
@@ -108,10 +125,17 @@ void ScenarioPlayer::playStep(const Step& step) {
                                  " has closed; nothing changed");
             }
             break;
-        case Step::Kind::Menu: desktop_.toolkit().performMenuAction(step.action); break;
-        case Step::Kind::Prefs: playPrefs(step); break;
-        case Step::Kind::Alert: prepareAnswer(*step.alert); break;
-        case Step::Kind::Relaunch: break;  // handled by the top level
+        case Step::Kind::Menu:
+            desktop_.toolkit().performMenuAction(step.action);
+            break;
+        case Step::Kind::Prefs:
+            playPrefs(step);
+            break;
+        case Step::Kind::Alert:
+            prepareAnswer(*step.alert);
+            break;
+        case Step::Kind::Relaunch:
+            break;  // handled by the top level
     }
 }
 
@@ -122,7 +146,8 @@ void ScenarioPlayer::playPrefs(const Step& step) {
         case PrefsAction::Set:
             for (const auto& [key, value] : step.prefsValues) {
                 shown = toolkit.changeControl(kPreferencesWindow, key, value);
-                if (!shown) break;
+                if (!shown)
+                    break;
             }
             break;
         case PrefsAction::Save:
@@ -131,7 +156,9 @@ void ScenarioPlayer::playPrefs(const Step& step) {
         case PrefsAction::Cancel:
             shown = toolkit.pressControl(kPreferencesWindow, "cancelAction:");
             break;
-        case PrefsAction::Close: shown = toolkit.pressCloseButton(kPreferencesWindow); break;
+        case PrefsAction::Close:
+            shown = toolkit.pressCloseButton(kPreferencesWindow);
+            break;
     }
     if (!shown) {
         fault_ = step.path + ".prefs: the preferences window is not shown";

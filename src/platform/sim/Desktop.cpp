@@ -16,14 +16,20 @@ Desktop::Desktop(LogSink& sink)
       monitors_(std::make_unique<SimEventMonitors>(*this)),
       toolkit_(std::make_unique<SimToolkit>(counter_)),
       storage_(&counter_),
-      platform_{*accessibility_, *windowServer_, *desktopServices_, *monitors_,
-                *toolkit_,       storage_,       sink} {}
+      platform_{*accessibility_,
+                *windowServer_,
+                *desktopServices_,
+                *monitors_,
+                *toolkit_,
+                storage_,
+                sink} {}
 
 Desktop::~Desktop() = default;
 
 ProcessModel& Desktop::addProcess(Pid pid, std::optional<std::string> name) {
     auto [it, inserted] = processes_.try_emplace(pid);
-    if (!inserted) throw std::invalid_argument("sim: process " + std::to_string(pid) + " exists");
+    if (!inserted)
+        throw std::invalid_argument("sim: process " + std::to_string(pid) + " exists");
     it->second.pid = pid;
     it->second.name = std::move(name);
     return it->second;
@@ -34,7 +40,8 @@ WindowModel& Desktop::addWindow(Pid pid, std::int64_t id, Rect frame, std::strin
     if (owner == processes_.end())
         throw std::invalid_argument("sim: no process " + std::to_string(pid));
     auto [it, inserted] = windows_.try_emplace(id);
-    if (!inserted) throw std::invalid_argument("sim: window " + std::to_string(id) + " exists");
+    if (!inserted)
+        throw std::invalid_argument("sim: window " + std::to_string(id) + " exists");
     WindowModel& window = it->second;
     window.id = id;
     window.pid = pid;
@@ -68,11 +75,14 @@ const WindowModel* Desktop::window(std::int64_t id) const {
 
 std::optional<Rect> Desktop::windowFrame(std::int64_t id) const {
     const WindowModel* w = window(id);
-    if (w == nullptr) return std::nullopt;
+    if (w == nullptr)
+        return std::nullopt;
     return w->frame;
 }
 
-std::vector<std::int64_t> Desktop::windowIds() const { return declarationOrder_; }
+std::vector<std::int64_t> Desktop::windowIds() const {
+    return declarationOrder_;
+}
 
 void Desktop::setStacking(const std::vector<std::int64_t>& frontToBack) {
     std::vector<std::int64_t> order;
@@ -81,19 +91,24 @@ void Desktop::setStacking(const std::vector<std::int64_t>& frontToBack) {
             order.push_back(id);
     }
     for (std::int64_t id : declarationOrder_) {
-        if (std::find(order.begin(), order.end(), id) == order.end()) order.push_back(id);
+        if (std::find(order.begin(), order.end(), id) == order.end())
+            order.push_back(id);
     }
     stacking_ = std::move(order);
 }
 
 namespace {
-void eraseId(std::vector<std::int64_t>& ids, std::int64_t id) { std::erase(ids, id); }
+void eraseId(std::vector<std::int64_t>& ids, std::int64_t id) {
+    std::erase(ids, id);
+}
 }  // namespace
 
 void Desktop::closeWindow(std::int64_t id) {
     auto it = windows_.find(id);
-    if (it == windows_.end()) return;
-    if (ProcessModel* owner = process(it->second.pid)) eraseId(owner->windows, id);
+    if (it == windows_.end())
+        return;
+    if (ProcessModel* owner = process(it->second.pid))
+        eraseId(owner->windows, id);
     eraseId(declarationOrder_, id);
     eraseId(stacking_, id);
     windows_.erase(it);
@@ -101,14 +116,16 @@ void Desktop::closeWindow(std::int64_t id) {
 
 void Desktop::quit(Pid pid) {
     ProcessModel* owner = process(pid);
-    if (owner == nullptr) return;
+    if (owner == nullptr)
+        return;
     const std::vector<std::int64_t> ids = owner->windows;
     for (std::int64_t id : ids) closeWindow(id);
     processes_.erase(pid);
 }
 
 bool Desktop::isAlive(const Element& element) const {
-    if (element.isApplication()) return processes_.contains(static_cast<Pid>(element.id()));
+    if (element.isApplication())
+        return processes_.contains(static_cast<Pid>(element.id()));
     return windows_.contains(element.id());
 }
 
@@ -122,8 +139,12 @@ void Desktop::movePointer(Point cocoaLocation, bool local) {
     monitors_->deliver(Event{EventType::MouseMoved, modifierFlags_}, local);
 }
 
-std::size_t Desktop::globalMonitorCount() const { return monitors_->globalCount(); }
-std::size_t Desktop::localMonitorCount() const { return monitors_->localCount(); }
+std::size_t Desktop::globalMonitorCount() const {
+    return monitors_->globalCount();
+}
+std::size_t Desktop::localMonitorCount() const {
+    return monitors_->localCount();
+}
 
 void Desktop::startFreshProcess() {
     monitors_->clear();

@@ -2,7 +2,9 @@
 
 namespace tugworth::sim {
 
-void LogCapture::writeLine(std::string_view line) { lines_.emplace_back(line); }
+void LogCapture::writeLine(std::string_view line) {
+    lines_.emplace_back(line);
+}
 
 std::string LogCapture::text() const {
     std::string out;

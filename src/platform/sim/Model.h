@@ -49,7 +49,7 @@ struct ProcessModel {
     Pid pid = 0;
     // The running application's name; none: no running application answers for the pid.
     std::optional<std::string> name;
-    AttributeOverrides app;            // overrides on the application element
+    AttributeOverrides app;             // overrides on the application element
     std::vector<std::int64_t> windows;  // declaration order (AXWindows); kept by Desktop
 };
 

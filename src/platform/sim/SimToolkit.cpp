@@ -9,9 +9,9 @@ namespace {
 
 // The controls of the "PreferencesWindow" resource are bound to these owner keys.
 constexpr std::string_view kPreferencesResource = "PreferencesWindow";
-constexpr std::array<std::string_view, 6> kPreferencesBindings{
-    "enableDragging", "enableResizing", "showInDock",
-    "showInMenuBar",  "dragModifier",   "resizeModifier"};
+constexpr std::array<std::string_view, 6> kPreferencesBindings{"enableDragging", "enableResizing",
+                                                               "showInDock",     "showInMenuBar",
+                                                               "dragModifier",   "resizeModifier"};
 
 class SimStatusItem final : public StatusItem {
 public:
@@ -24,7 +24,8 @@ public:
     }
     void setButtonImage(std::optional<Image> image) override {
         counter_.count();
-        if (!state_->hasButton) return;
+        if (!state_->hasButton)
+            return;
         state_->image = image ? std::optional<std::string>(image->name) : std::nullopt;
     }
     bool buttonHasImage() const override {
@@ -33,7 +34,8 @@ public:
     }
     void setButtonTitle(std::string title) override {
         counter_.count();
-        if (state_->hasButton) state_->title = std::move(title);
+        if (state_->hasButton)
+            state_->title = std::move(title);
     }
     void setMenu(std::shared_ptr<Menu> menu) override {
         counter_.count();
@@ -114,14 +116,18 @@ int SimToolkit::run() {
     counter_.count();
     terminated_ = false;
     willTerminateSent_ = false;
-    if (delegate_ != nullptr) delegate_->applicationWillFinishLaunching();
+    if (delegate_ != nullptr)
+        delegate_->applicationWillFinishLaunching();
     runDeferredWork();
-    if (!terminated_ && delegate_ != nullptr) delegate_->applicationDidFinishLaunching();
+    if (!terminated_ && delegate_ != nullptr)
+        delegate_->applicationDidFinishLaunching();
     runDeferredWork();
-    if (!terminated_ && mainLoop_) mainLoop_();
+    if (!terminated_ && mainLoop_)
+        mainLoop_();
     runDeferredWork();
     quit();
-    if (beforeExit_) beforeExit_();
+    if (beforeExit_)
+        beforeExit_();
     return 0;
 }
 
@@ -131,9 +137,11 @@ void SimToolkit::terminate() {
 }
 
 void SimToolkit::sendWillTerminate() {
-    if (willTerminateSent_) return;
+    if (willTerminateSent_)
+        return;
     willTerminateSent_ = true;
-    if (delegate_ != nullptr) delegate_->applicationWillTerminate();
+    if (delegate_ != nullptr)
+        delegate_->applicationWillTerminate();
 }
 
 ActivationPolicy SimToolkit::activationPolicy() const {
@@ -173,14 +181,16 @@ std::shared_ptr<StatusItem> SimToolkit::statusItemWithLength(double length) {
 void SimToolkit::removeStatusItem(const std::shared_ptr<StatusItem>& item) {
     counter_.count();
     const auto* simItem = dynamic_cast<const SimStatusItem*>(item.get());
-    if (simItem == nullptr) return;  // not one of ours: nothing in our bar to remove
+    if (simItem == nullptr)
+        return;  // not one of ours: nothing in our bar to remove
     simItem->state()->removed = true;
     std::erase(statusItems_, simItem->state());
 }
 
 std::optional<Image> SimToolkit::imageNamed(std::string_view name) {
     counter_.count();
-    if (!images_.contains(name)) return std::nullopt;
+    if (!images_.contains(name))
+        return std::nullopt;
     return Image{std::string(name)};
 }
 
@@ -188,10 +198,12 @@ int SimToolkit::runModal(const Alert& alert) {
     counter_.count();
     const std::size_t index = alerts_.size();
     alerts_.push_back({alert, kAlertFirstButtonReturn});
-    if (preparedAnswers_.empty()) return kAlertFirstButtonReturn;
+    if (preparedAnswers_.empty())
+        return kAlertFirstButtonReturn;
     PreparedAnswer prepared = std::move(preparedAnswers_.front());
     preparedAnswers_.pop_front();
-    if (prepared.during) prepared.during();  // the nested loop's events
+    if (prepared.during)
+        prepared.during();  // the nested loop's events
     alerts_[index].answer = prepared.answer;
     return prepared.answer;
 }
@@ -204,7 +216,8 @@ void SimToolkit::dispatchAsyncMain(std::function<void()> work) {
 std::unique_ptr<Window> SimToolkit::loadWindow(std::string_view resourceName,
                                                BindableObject& owner) {
     counter_.count();
-    if (resourceName != kPreferencesResource) return nullptr;
+    if (resourceName != kPreferencesResource)
+        return nullptr;
     auto state = std::make_shared<HostedWindowState>();
     state->resource = std::string(resourceName);
     state->owner = &owner;
@@ -213,20 +226,29 @@ std::unique_ptr<Window> SimToolkit::loadWindow(std::string_view resourceName,
         // A bound control follows its property; it outlives neither the record nor the owner.
         std::weak_ptr<HostedWindowState> record = state;
         owner.addObserver(key, [record](std::string_view changed, const Value& newValue) {
-            if (auto live = record.lock()) live->properties[std::string(changed)] = newValue;
+            if (auto live = record.lock())
+                live->properties[std::string(changed)] = newValue;
         });
     }
     hostedWindows_.push_back(state);
     return std::make_unique<SimWindow>(std::move(state), counter_);
 }
 
-void SimToolkit::setImages(std::set<std::string, std::less<>> names) { images_ = std::move(names); }
+void SimToolkit::setImages(std::set<std::string, std::less<>> names) {
+    images_ = std::move(names);
+}
 
-void SimToolkit::setStatusItemHasButton(bool hasButton) { statusItemHasButton_ = hasButton; }
+void SimToolkit::setStatusItemHasButton(bool hasButton) {
+    statusItemHasButton_ = hasButton;
+}
 
-void SimToolkit::setMainLoop(std::function<void()> loop) { mainLoop_ = std::move(loop); }
+void SimToolkit::setMainLoop(std::function<void()> loop) {
+    mainLoop_ = std::move(loop);
+}
 
-void SimToolkit::setBeforeExit(std::function<void()> hook) { beforeExit_ = std::move(hook); }
+void SimToolkit::setBeforeExit(std::function<void()> hook) {
+    beforeExit_ = std::move(hook);
+}
 
 void SimToolkit::prepareAlertAnswer(int answer, std::function<void()> during) {
     preparedAnswers_.push_back({answer, std::move(during)});
@@ -247,7 +269,8 @@ void SimToolkit::startFreshProcess() {
 }
 
 void SimToolkit::performMenuAction(std::string_view action) {
-    if (delegate_ != nullptr && delegate_->performAction(action)) return;
+    if (delegate_ != nullptr && delegate_->performAction(action))
+        return;
     if (action == "terminate:") {
         quit();
         return;
@@ -273,22 +296,26 @@ const StatusItemState* SimToolkit::statusItem() const {
     return statusItems_.empty() ? nullptr : statusItems_.back().get();
 }
 
-std::size_t SimToolkit::statusItemCount() const { return statusItems_.size(); }
+std::size_t SimToolkit::statusItemCount() const {
+    return statusItems_.size();
+}
 
 HostedWindowState* SimToolkit::hostedWindow(std::string_view resource) {
-    for (auto it = hostedWindows_.rbegin(); it != hostedWindows_.rend(); ++it) {
-        if ((*it)->resource == resource) return it->get();
-    }
-    return nullptr;
+    auto found = std::find_if(hostedWindows_.rbegin(), hostedWindows_.rend(),
+                              [resource](const auto& w) { return w->resource == resource; });
+    return found == hostedWindows_.rend() ? nullptr : found->get();
 }
 
 const HostedWindowState* SimToolkit::hostedWindow(std::string_view resource) const {
-    return const_cast<SimToolkit*>(this)->hostedWindow(resource);
+    auto found = std::find_if(hostedWindows_.rbegin(), hostedWindows_.rend(),
+                              [resource](const auto& w) { return w->resource == resource; });
+    return found == hostedWindows_.rend() ? nullptr : found->get();
 }
 
 namespace {
 BindableObject* shownOwner(HostedWindowState* window) {
-    if (window == nullptr || !window->alive || !window->visible) return nullptr;
+    if (window == nullptr || !window->alive || !window->visible)
+        return nullptr;
     return window->owner;
 }
 }  // namespace
@@ -296,21 +323,24 @@ BindableObject* shownOwner(HostedWindowState* window) {
 bool SimToolkit::changeControl(std::string_view resource, std::string_view key,
                                const Value& value) {
     BindableObject* owner = shownOwner(hostedWindow(resource));
-    if (owner == nullptr) return false;
+    if (owner == nullptr)
+        return false;
     owner->setValueForKey(key, value);
     return true;
 }
 
 bool SimToolkit::pressControl(std::string_view resource, std::string_view action) {
     BindableObject* owner = shownOwner(hostedWindow(resource));
-    if (owner == nullptr) return false;
+    if (owner == nullptr)
+        return false;
     owner->performAction(action);
     return true;
 }
 
 bool SimToolkit::pressCloseButton(std::string_view resource) {
     HostedWindowState* window = hostedWindow(resource);
-    if (shownOwner(window) == nullptr) return false;
+    if (shownOwner(window) == nullptr)
+        return false;
     window->visible = false;
     return true;
 }

@@ -42,8 +42,8 @@ struct HostedWindowState {
     int centred = 0;  // how many times center() was called
     bool visible = false;
     bool releasedWhenClosed = true;
-    bool alive = true;                  // false once the Window object is destroyed
-    BindableObject* owner = nullptr;    // valid while alive
+    bool alive = true;                // false once the Window object is destroyed
+    BindableObject* owner = nullptr;  // valid while alive
     std::map<std::string, Value, std::less<>> properties;
 };
 

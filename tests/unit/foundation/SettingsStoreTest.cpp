@@ -15,8 +15,8 @@ TEST(UserDefaults, StoredValuesWinOverRegisteredOnesAndAbsentKeysReadEmpty) {
     sim::SimSettingsStorage storage;
     storage.persisted() = {{"stored", Value(false)}, {"both", Value("mine")}};
     UserDefaults defaults(storage);
-    defaults.registerDefaults({{"stored", Value(true)}, {"both", Value("theirs")},
-                               {"onlyRegistered", Value(true)}});
+    defaults.registerDefaults(
+        {{"stored", Value(true)}, {"both", Value("theirs")}, {"onlyRegistered", Value(true)}});
 
     EXPECT_FALSE(defaults.boolForKey("stored"));
     EXPECT_EQ(defaults.stringForKey("both"), "mine");
@@ -35,14 +35,14 @@ TEST(UserDefaults, BooleanReadsFollowThePlatformConversions) {
         bool reads;
     };
     const Case cases[] = {
-        {Value(true), true},      {Value(false), false},     {Value(0), false},
-        {Value(-3), true},        {Value(0.0), false},       {Value(0.25), true},
-        {Value("YES"), true},     {Value("yes"), true},      {Value("true"), true},
-        {Value("T"), true},       {Value("NO"), false},      {Value("false"), false},
-        {Value("1"), true},       {Value("0"), false},       {Value("  +007"), true},
-        {Value("-0009"), true},   {Value("000"), false},     {Value("0.5"), false},
-        {Value("\t y"), true},    {Value(""), false},        {Value("   "), false},
-        {Value("+-1"), false},    {Value("x1"), false},      {Value(Value::Array{true}), false},
+        {Value(true), true},    {Value(false), false}, {Value(0), false},
+        {Value(-3), true},      {Value(0.0), false},   {Value(0.25), true},
+        {Value("YES"), true},   {Value("yes"), true},  {Value("true"), true},
+        {Value("T"), true},     {Value("NO"), false},  {Value("false"), false},
+        {Value("1"), true},     {Value("0"), false},   {Value("  +007"), true},
+        {Value("-0009"), true}, {Value("000"), false}, {Value("0.5"), false},
+        {Value("\t y"), true},  {Value(""), false},    {Value("   "), false},
+        {Value("+-1"), false},  {Value("x1"), false},  {Value(Value::Array{true}), false},
         {Value(), false},
     };
     for (const auto& [stored, reads] : cases) {
@@ -144,43 +144,45 @@ const SettingsMap kInitialisedByOneTimeWrite{{"preferencesInitialized", Value(tr
 
 INSTANTIATE_TEST_SUITE_P(
     Launch, LaunchSettingsRules,
-    ::testing::Values(
-        LaunchCase{"NothingStoredWritesNothing", {}, {true, true}, {}},
-        LaunchCase{"DockOffAlone",
-                   {{"showInDock", Value(false)}},
-                   {false, true},
-                   {{"showInDock", Value(false)}}},
-        LaunchCase{"MenuBarOffAlone",
-                   {{"showInMenuBar", Value(false)}},
-                   {true, false},
-                   {{"showInMenuBar", Value(false)}}},
-        LaunchCase{"BothOffTurnsTheMenuBarOn",
-                   {{"showInDock", Value(false)}, {"showInMenuBar", Value(false)}},
-                   {false, true},
-                   {{"showInDock", Value(false)}, {"showInMenuBar", Value(true)}}},
-        LaunchCase{"BothOffAsTextsCountAsOff",
-                   {{"showInDock", Value("NO")}, {"showInMenuBar", Value(0)}},
-                   {false, true},
-                   {{"showInDock", Value("NO")}, {"showInMenuBar", Value(true)}}},
-        LaunchCase{"UninitialisedOverwritesDisabledDragging",
-                   {{"preferencesInitialized", Value(false)}, {"enableDragging", Value(false)}},
-                   {true, true},
-                   kInitialisedByOneTimeWrite},
-        LaunchCase{"UninitialisedWithBothOffStillKeepsOneVisible",
-                   {{"preferencesInitialized", Value(false)},
-                    {"showInDock", Value(false)},
-                    {"showInMenuBar", Value(false)}},
-                   {false, true},
-                   {{"preferencesInitialized", Value(true)},
-                    {"enableDragging", Value(true)},
-                    {"enableResizing", Value(true)},
-                    {"showInDock", Value(false)},
-                    {"showInMenuBar", Value(true)}}},
-        LaunchCase{"UnknownChordNameStaysStored",
-                   {{"resizeModifier", Value("Hyper")}},
-                   {true, true},
-                   {{"resizeModifier", Value("Hyper")}}}),
-    [](const ::testing::TestParamInfo<LaunchCase>& testCase) { return std::string(testCase.param.name); });
+    ::testing::Values(LaunchCase{"NothingStoredWritesNothing", {}, {true, true}, {}},
+                      LaunchCase{"DockOffAlone",
+                                 {{"showInDock", Value(false)}},
+                                 {false, true},
+                                 {{"showInDock", Value(false)}}},
+                      LaunchCase{"MenuBarOffAlone",
+                                 {{"showInMenuBar", Value(false)}},
+                                 {true, false},
+                                 {{"showInMenuBar", Value(false)}}},
+                      LaunchCase{"BothOffTurnsTheMenuBarOn",
+                                 {{"showInDock", Value(false)}, {"showInMenuBar", Value(false)}},
+                                 {false, true},
+                                 {{"showInDock", Value(false)}, {"showInMenuBar", Value(true)}}},
+                      LaunchCase{"BothOffAsTextsCountAsOff",
+                                 {{"showInDock", Value("NO")}, {"showInMenuBar", Value(0)}},
+                                 {false, true},
+                                 {{"showInDock", Value("NO")}, {"showInMenuBar", Value(true)}}},
+                      LaunchCase{"UninitialisedOverwritesDisabledDragging",
+                                 {{"preferencesInitialized", Value(false)},
+                                  {"enableDragging", Value(false)}},
+                                 {true, true},
+                                 kInitialisedByOneTimeWrite},
+                      LaunchCase{"UninitialisedWithBothOffStillKeepsOneVisible",
+                                 {{"preferencesInitialized", Value(false)},
+                                  {"showInDock", Value(false)},
+                                  {"showInMenuBar", Value(false)}},
+                                 {false, true},
+                                 {{"preferencesInitialized", Value(true)},
+                                  {"enableDragging", Value(true)},
+                                  {"enableResizing", Value(true)},
+                                  {"showInDock", Value(false)},
+                                  {"showInMenuBar", Value(true)}}},
+                      LaunchCase{"UnknownChordNameStaysStored",
+                                 {{"resizeModifier", Value("Hyper")}},
+                                 {true, true},
+                                 {{"resizeModifier", Value("Hyper")}}}),
+    [](const ::testing::TestParamInfo<LaunchCase>& testCase) {
+        return std::string(testCase.param.name);
+    });
 
 }  // namespace
 }  // namespace tugworth

@@ -11,11 +11,16 @@ std::size_t allocations = 0;
 
 void* operator new(std::size_t size) {
     ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    if (void* p = std::malloc(size == 0 ? 1 : size))
+        return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace tugworth {
 namespace {
@@ -109,8 +114,7 @@ TEST_F(AccessibilityFixture, GeometryWritesMoveAndResizeOnlyWithTheRightKind) {
     }
     EXPECT_EQ(ax().setAttributeValue(notes, "AXSize", AXValue::create(Point{9, 9})), kIllegal);
     EXPECT_EQ(ax().setAttributeValue(notes, "AXTitle", Value("x")), kUnsupported);
-    EXPECT_EQ(ax().setAttributeValue(notes, "AXBogus", AXValue::create(Point{9, 9})),
-              kUnsupported);
+    EXPECT_EQ(ax().setAttributeValue(notes, "AXBogus", AXValue::create(Point{9, 9})), kUnsupported);
     EXPECT_EQ(desktop.windowFrame(12), (Rect{1, 2, 3, 4}));
 }
 
@@ -118,8 +122,7 @@ TEST_F(AccessibilityFixture, PositionAliasesExistOnlyWhenGivenAValue) {
     for (const char* alias : {"Position", "WindowPosition"}) {
         SCOPED_TRACE(alias);
         EXPECT_EQ(read(notes, alias), kUnsupported);
-        EXPECT_EQ(ax().setAttributeValue(notes, alias, AXValue::create(Point{0, 0})),
-                  kUnsupported);
+        EXPECT_EQ(ax().setAttributeValue(notes, alias, AXValue::create(Point{0, 0})), kUnsupported);
     }
     desktop.window(12)->attributes["WindowPosition"].value = AXValue::create(Point{-1, -1});
     ASSERT_EQ(read(notes, "WindowPosition"), kOk);
@@ -132,7 +135,7 @@ TEST_F(AccessibilityFixture, PositionAliasesExistOnlyWhenGivenAValue) {
 TEST_F(AccessibilityFixture, OverridesFailReadsReplaceValuesAndRefuseWrites) {
     auto& attributes = desktop.window(12)->attributes;
     attributes["AXSize"].read = AXError::kAXErrorCannotComplete;
-    attributes["AXTitle"].value = Value();  // success with no value
+    attributes["AXTitle"].value = Value();   // success with no value
     attributes["AXRole"].value = Value(42);  // the wrong kind
     attributes["AXPosition"].write = AXError::kAXErrorFailure;
     attributes["AXFrame"].write = kOk;
@@ -158,7 +161,8 @@ TEST_F(AccessibilityFixture, OverridesFailReadsReplaceValuesAndRefuseWrites) {
 
 TEST_F(AccessibilityFixture, ActionsAnswerByListAndByOverride) {
     desktop.window(12)->attributes["AXActions"].perform["AXMove"] = kOk;
-    desktop.window(12)->attributes["AXActions"].perform["AXRaise"] = AXError::kAXErrorCannotComplete;
+    desktop.window(12)->attributes["AXActions"].perform["AXRaise"] =
+        AXError::kAXErrorCannotComplete;
     EXPECT_EQ(ax().performAction(notes, "AXMove"), kOk);
     EXPECT_EQ(ax().performAction(notes, "AXRaise"), AXError::kAXErrorCannotComplete);
     EXPECT_EQ(ax().performAction(Element::window(13), "AXRaise"), kOk);

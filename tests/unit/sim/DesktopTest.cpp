@@ -8,7 +8,8 @@ namespace {
 
 std::vector<std::int64_t> numbersOf(const Value& list) {
     std::vector<std::int64_t> ids;
-    for (const Value& entry : *list.asArray()) ids.push_back(*entry.find(windowkeys::kNumber)->asInteger());
+    for (const Value& entry : *list.asArray())
+        ids.push_back(*entry.find(windowkeys::kNumber)->asInteger());
     return ids;
 }
 
@@ -35,16 +36,17 @@ TEST_F(WindowListFixture, ListsVisibleWindowsFrontToBackWithTheirKeys) {
     EXPECT_EQ(numbersOf(all), (std::vector<std::int64_t>{20, 11, 10}));
 
     const Value& home = all.asArray()->at(1);
-    EXPECT_EQ(home, Value(Value::Dictionary{
-                        {"kCGWindowOwnerName", "Finder"},
-                        {"kCGWindowOwnerPID", 1},
-                        {"kCGWindowNumber", 11},
-                        {"kCGWindowName", "Home"},
-                        {"kCGWindowLayer", 0},
-                        {"kCGWindowIsOnscreen", true},
-                        {"kCGWindowBounds",
-                         Value::Dictionary{{"X", 5.0}, {"Y", 6.0}, {"Width", 7.0}, {"Height", 8.0}}},
-                    }));
+    EXPECT_EQ(home,
+              Value(Value::Dictionary{
+                  {"kCGWindowOwnerName", "Finder"},
+                  {"kCGWindowOwnerPID", 1},
+                  {"kCGWindowNumber", 11},
+                  {"kCGWindowName", "Home"},
+                  {"kCGWindowLayer", 0},
+                  {"kCGWindowIsOnscreen", true},
+                  {"kCGWindowBounds",
+                   Value::Dictionary{{"X", 5.0}, {"Y", 6.0}, {"Width", 7.0}, {"Height", 8.0}}},
+              }));
     // No running application: no owner name, the rest as usual.
     const Value& anonymous = all.asArray()->at(0);
     EXPECT_EQ(anonymous.find(windowkeys::kOwnerName), nullptr);
@@ -72,12 +74,14 @@ TEST_F(WindowListFixture, ChangesAndClosingShowInTheNextList) {
     desktop.window(21)->minimized = false;
     desktop.closeWindow(10);
     desktop.quit(1);
-    EXPECT_EQ(numbersOf(list(kCGWindowListOptionOnScreenOnly)), (std::vector<std::int64_t>{20, 21}));
+    EXPECT_EQ(numbersOf(list(kCGWindowListOptionOnScreenOnly)),
+              (std::vector<std::int64_t>{20, 21}));
     EXPECT_EQ(desktop.windowIds(), (std::vector<std::int64_t>{20, 21, 22, 23}));
 }
 
 TEST_F(WindowListFixture, AReplacementListIsAnsweredAsGiven) {
-    const Value junk(Value::Array{Value("not a dictionary"), Value(Value::Dictionary{{"kCGWindowNumber", "x"}})});
+    const Value junk(Value::Array{Value("not a dictionary"),
+                                  Value(Value::Dictionary{{"kCGWindowNumber", "x"}})});
     desktop.setWindowList(junk);
     EXPECT_EQ(list(kCGWindowListOptionOnScreenOnly), junk);
     desktop.setWindowList(Value());
@@ -135,7 +139,7 @@ TEST(EventMonitors, GlobalHandlersSeeMatchingEventsOnly) {
 
     desktop.sendFlagsChanged(kModifierCommand | kModifierControl);
     desktop.movePointer({30, 40});
-    desktop.setPointer({50, 60});  // a drag: no event
+    desktop.setPointer({50, 60});                 // a drag: no event
     desktop.movePointer({1, 1}, /*local=*/true);  // no local monitor: nobody sees it
 
     const std::string chord = std::to_string(kModifierCommand | kModifierControl);

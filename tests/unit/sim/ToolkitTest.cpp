@@ -39,9 +39,9 @@ TEST(ToolkitRun, LaunchesPlaysTheLoopAndTerminatesOnce) {
     toolkit.setBeforeExit([&] { calls.push_back("before-exit"); });
 
     EXPECT_EQ(toolkit.run(), 0);
-    EXPECT_EQ(calls, (std::vector<std::string>{"will-finish", "did-finish", "loop",
-                                               "openPreferences:", "hide:", "terminate:",
-                                               "will-terminate", "before-exit"}));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"will-finish", "did-finish", "loop", "openPreferences:",
+                                        "hide:", "terminate:", "will-terminate", "before-exit"}));
     EXPECT_EQ(toolkit.pendingDeferredWork(), 1U);  // queued work dies with the process
     EXPECT_EQ(toolkit.standardActions(), (std::vector<std::string>{"hide:"}));
     toolkit.setDelegate(nullptr);
@@ -66,8 +66,8 @@ TEST(ToolkitAlerts, PreparedAnswersAreTakenOldestFirstWithTheirEventsInside) {
 
     EXPECT_EQ(toolkit.runModal(outer), 1001);
     EXPECT_EQ(toolkit.runModal(outer), kAlertFirstButtonReturn);  // nothing prepared is left
-    EXPECT_EQ(events, (std::vector<std::string>{"during outer", "during inner",
-                                                "inner answered 1000"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"during outer", "during inner", "inner answered 1000"}));
     ASSERT_EQ(toolkit.alerts().size(), 3U);
     EXPECT_EQ(toolkit.alerts()[0].alert.messageText, "outer");
     EXPECT_EQ(toolkit.alerts()[0].answer, 1001);
@@ -131,7 +131,8 @@ struct Owner : BindableObject {
     void setValueForKey(std::string_view key, const Value& value) override {
         values[std::string(key)] = value;
         for (const auto& [id, observer] : observers) {
-            if (observer.first == key) observer.second(key, value);
+            if (observer.first == key)
+                observer.second(key, value);
         }
     }
     ObserverId addObserver(std::string_view key, Observer observer) override {
