@@ -1,8 +1,6 @@
 // Element-level questions shared by the mover and the resizer.
 #include "manipulation/WindowManipulator.h"
 
-#include <algorithm>
-
 namespace tugworth {
 
 namespace {
@@ -54,19 +52,15 @@ bool supportsPositioning(AccessibilityService& accessibility, Log& log, const El
 
 WindowManipulator::WindowManipulator(AccessibilityService& accessibility, Log& log, Element element,
                                      Pid owner)
-    : window(element),
-      pid(owner),
-      accessibility_(accessibility),
-      log_(log),
-      entered_(&ownEntered_) {}
+    : window(element), pid(owner), accessibility_(accessibility), log_(log) {}
 
-WindowManipulator::WindowManipulator(WindowManipulator& caller, Element substitute,
+WindowManipulator::WindowManipulator(const WindowManipulator& caller, Element substitute,
                                      Pid substitutePid)
     : window(substitute),
       pid(substitutePid),
       accessibility_(caller.accessibility_),
       log_(caller.log_),
-      entered_(caller.entered_) {}
+      caller_(&caller) {}
 
 bool WindowManipulator::validateWindow() {
     if (!accessibility_.isProcessTrusted()) {
@@ -158,22 +152,12 @@ std::optional<Rect> WindowManipulator::readFrame() {
     return frame;
 }
 
-WindowManipulator::EntryScope::EntryScope(WindowManipulator& manipulator)
-    : manipulator_(manipulator) {
-    if (manipulator_.isOutermost())
-        manipulator_.ownEntered_.clear();
-    manipulator_.entered_->push_back(manipulator_.window);
-}
-
-WindowManipulator::EntryScope::~EntryScope() {
-    // Substitutes stay recorded until the outermost call ends: they must not be entered again.
-    if (manipulator_.isOutermost())
-        manipulator_.ownEntered_.clear();
-}
-
 bool WindowManipulator::isFreshSubstitute(const Element& candidate) const {
-    return candidate != window &&
-           std::find(entered_->begin(), entered_->end(), candidate) == entered_->end();
+    for (const WindowManipulator* entered = this; entered != nullptr; entered = entered->caller_) {
+        if (entered->window == candidate)
+            return false;
+    }
+    return true;
 }
 
 WindowManipulator::Substitute WindowManipulator::substituteFor(const Element& element) {

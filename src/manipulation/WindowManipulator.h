@@ -4,7 +4,6 @@
 
 #include <optional>
 #include <string_view>
-#include <vector>
 
 #include "platform/AccessibilityService.h"
 #include "platform/Element.h"
@@ -42,17 +41,9 @@ public:
     const Pid pid;
 
 protected:
-    // A stand-in built by a fall-back. It shares the record of the elements the outermost
-    // manipulate call has already entered, so that substitutes leading back to each other end.
-    WindowManipulator(WindowManipulator& caller, Element substitute, Pid substitutePid);
-
-    // Runs one chain: validation ends it at once, otherwise `strategies` decides. While it runs,
-    // `window` counts as entered.
-    template <class Strategies>
-    bool runChain(Strategies strategies) {
-        const EntryScope entry(*this);
-        return validateWindow() && strategies();
-    }
+    // A stand-in built by a fall-back of `caller`, living only for the caller's call. The chain
+    // of callers is the list of elements already entered in the outermost manipulate call.
+    WindowManipulator(const WindowManipulator& caller, Element substitute, Pid substitutePid);
 
     // The fall-back stage of both chains: hand the whole operation to a substitute element, or
     // else try the application element of `pid` with `direct` only (no validation, no further
@@ -83,35 +74,20 @@ protected:
     Log& log_;
 
 private:
-    // Records `window` as entered for one manipulate call. The outermost call starts and ends
-    // with an empty record.
-    class EntryScope {
-    public:
-        explicit EntryScope(WindowManipulator& manipulator);
-        ~EntryScope();
-        EntryScope(const EntryScope&) = delete;
-        EntryScope& operator=(const EntryScope&) = delete;
-
-    private:
-        WindowManipulator& manipulator_;
-    };
-
     struct Substitute {
         Element element;
         Pid pid = 0;
     };
     // The element the fall-backs hand the operation to: the parent, else the main window, else
-    // the focused window, each dropped when it is `window` or was already entered. Logs which
-    // one is tried; nothing when none is left.
+    // the focused window, each dropped when it is `window` or one of the callers' elements, so
+    // that substitutes leading back to each other end. Logs which one is tried.
     std::optional<Substitute> nextSubstitute();
 
     std::optional<Element> applicationWindowAttribute(std::string_view name);
     bool isFreshSubstitute(const Element& candidate) const;
     Substitute substituteFor(const Element& element);
-    bool isOutermost() const { return entered_ == &ownEntered_; }
 
-    std::vector<Element> ownEntered_;
-    std::vector<Element>* entered_;
+    const WindowManipulator* caller_ = nullptr;  // null for the outermost manipulator
 };
 
 }  // namespace tugworth

@@ -29,9 +29,8 @@ bool stringListContains(const Value& value, std::string_view name) {
 
 bool WindowMover::manipulate(double dx, double dy) {
     log_.info("Moving window by dx: ", dx, ", dy: ", dy);
-    return runChain([&] {
-        return moveUsingFrame(dx, dy) || moveUsingPosition(dx, dy) || moveUsingFallbacks(dx, dy);
-    });
+    return validateWindow() &&
+           (moveUsingFrame(dx, dy) || moveUsingPosition(dx, dy) || moveUsingFallbacks(dx, dy));
 }
 
 bool WindowMover::moveUsingFrame(double dx, double dy) {

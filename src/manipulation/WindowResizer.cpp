@@ -17,9 +17,8 @@ Size resizedSize(Size size, double dx, double dy) {
 
 bool WindowResizer::manipulate(double dx, double dy) {
     log_.info("Resizing window by dx: ", dx, ", dy: ", dy);
-    return runChain([&] {
-        return resizeUsingFrame(dx, dy) || resizeUsingSize(dx, dy) || resizeUsingFallbacks(dx, dy);
-    });
+    return validateWindow() &&
+           (resizeUsingFrame(dx, dy) || resizeUsingSize(dx, dy) || resizeUsingFallbacks(dx, dy));
 }
 
 bool WindowResizer::resizeUsingFrame(double dx, double dy) {

@@ -157,9 +157,15 @@ const Chain kChains[] = {
      {kFocused, kMain}},
 };
 
+std::string chainName(const ::testing::TestParamInfo<std::tuple<Op, Chain>>& row) {
+    const Op op = std::get<0>(row.param);
+    return (op == Op::Move ? "Move" : "Resize") + std::string(std::get<1>(row.param).name);
+}
+
 INSTANTIATE_TEST_SUITE_P(, FallbackChain,
                          ::testing::Combine(::testing::Values(Op::Move, Op::Resize),
-                                            ::testing::ValuesIn(kChains)));
+                                            ::testing::ValuesIn(kChains)),
+                         chainName);
 
 class Validation : public ::testing::TestWithParam<Op>, public SimApp {};
 
