@@ -25,9 +25,10 @@ void logWindowOwners(Log& log, const Value::Array& entries) {
         if (owner != nullptr && owner->asString() != nullptr) owners.insert(*owner->asString());
     }
     std::string joined;
+    const char* separator = "";
     for (const std::string& owner : owners) {
-        if (!joined.empty()) joined += ", ";
-        joined += owner;
+        joined.append(separator).append(owner);
+        separator = ", ";
     }
     log.debug("Window owners: ", joined);
     log.debug("=============================");

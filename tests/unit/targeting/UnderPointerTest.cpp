@@ -11,7 +11,6 @@ using test::reads;
 TEST(Coordinates, ConvertWithTheMainScreensHeightOnly) {
     EXPECT_EQ(toCocoaFrame({100, 100, 400, 300}, 1080), (Rect{100, 680, 400, 300}));
     EXPECT_EQ(toAccessibilityPoint({300, 830}, 1080), (Point{300, 250}));
-    EXPECT_EQ(toAccessibilityDelta(3, 4), (Point{3, -4}));
     sim::Desktop desktop;
     desktop.setScreens({{{0, 0, 1920, 1080}, {}}, {{1920, 0, 2560, 1440}, {}}});
     EXPECT_EQ(flipHeight(desktop.platform().desktop), 1080.0);

@@ -19,13 +19,14 @@ TEST_F(WindowListSearch, TheFrontMostApplicationUnderThePointerWins) {
     addApp(502, "Front", 2, {100, 100, 400, 300});
     addApp(503, "\xC3\x89mile", 3, {1000, 600, 50, 50});
     addApp(504, "alpha", 4, {1000, 600, 50, 50});
+    addApp(505, "", 5, {1000, 600, 50, 50});
     desktop.setStacking({2, 1});
     const auto found = search();
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(found->window, Element::window(2));
     EXPECT_EQ(found->pid, 502);
     EXPECT_EQ(found->ownerName, "Front");
-    EXPECT_TRUE(logged("Window owners: Back, Front, alpha, \xC3\x89mile"));
+    EXPECT_TRUE(logged("Window owners: , Back, Front, alpha, \xC3\x89mile"));
     EXPECT_TRUE(
         loggedInOrder({"Window #0: \"Front\" from Front (PID: 502, ID: 2), Layer: 0, "
                        "Frame: (100.0, 100.0, 400.0, 300.0), OnScreen: true",
