@@ -58,6 +58,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM HUP PIPE  # so that the clean-up runs on these too
 
 # Polls a condition for at most ten seconds.
 wait_for() {

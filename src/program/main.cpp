@@ -32,7 +32,7 @@ int runOnDesktop(int argc, char** argv, StdoutLogSink& logSink, Log& log) {
     std::string error;
     std::unique_ptr<x11::X11Desktop> desktop = x11::X11Desktop::connect(nullptr, error);
     if (!desktop) {
-        log.error("Cannot use the X display ", std::getenv("DISPLAY"), ": ", error);
+        log.error(error);
         return EXIT_FAILURE;
     }
     // Qt must draw on the display the windows are moved on, never on a Wayland one.

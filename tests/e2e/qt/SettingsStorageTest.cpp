@@ -138,15 +138,6 @@ TEST_F(SettingsFileTest, UnparsableFileIsSetAsideAndNotOverwritten) {
     }
 }
 
-TEST_F(SettingsFileTest, UnreadablePathIsSetAside) {
-    ASSERT_TRUE(QDir().mkpath(path()));  // a folder where the file should be
-    QtSettingsStorage storage(path(), log_);
-    EXPECT_TRUE(storage.load().empty());
-    EXPECT_EQ(warnings().size(), 1U);
-    EXPECT_EQ(setAsideFiles().size(), 0);  // it is a folder: listed apart below
-    EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("Tugworth.conf.corrupt-*")}, QDir::Dirs).size(), 1);
-}
-
 TEST_F(SettingsFileTest, UncreatableFolderIsReportedOnceAndNothingIsLost) {
     // A plain file where the settings folder should be: no one, not even root, can write there.
     QFile blocker(folder());
@@ -179,14 +170,6 @@ TEST_F(SettingsFileTest, ValuesOfOtherKindsAreLeftOutWithAWarning) {
     ASSERT_TRUE(storage.save({{"kept", Value(true)}, {"list", Value(Value::Array{Value(1)})}}));
     EXPECT_EQ(storage.load(), (SettingsMap{{"kept", Value(true)}}));
     EXPECT_EQ(warnings().size(), 1U);
-}
-
-TEST(SettingsFilePath, FollowsXdgConfigHome) {
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", "/tmp/tugworth-config-test");
-    EXPECT_EQ(QtSettingsStorage::defaultFilePath(),
-              QStringLiteral("/tmp/tugworth-config-test/Tugworth/Tugworth.conf"));
-    if (saved.isNull()) qunsetenv("XDG_CONFIG_HOME"); else qputenv("XDG_CONFIG_HOME", saved);
 }
 
 }  // namespace

@@ -190,14 +190,6 @@ TEST_F(ToolkitTest, AlertsAnswerTheirButtonsFromOneThousand) {
     EXPECT_EQ(toolkit_.runModal(plain), 1000);
 }
 
-TEST_F(ToolkitTest, DeferredWorkRunsOnALaterTurn) {
-    int runs = 0;
-    toolkit_.dispatchAsyncMain([&runs] { ++runs; });
-    EXPECT_EQ(runs, 0);
-    QApplication::processEvents();
-    EXPECT_EQ(runs, 1);
-}
-
 TEST_F(ToolkitTest, NamedImagesComeFromTheResources) {
     const std::optional<Image> image = toolkit_.imageNamed("tugworth.iconset");
     ASSERT_TRUE(image.has_value());
