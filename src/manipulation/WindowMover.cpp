@@ -4,13 +4,15 @@
 
 #include <algorithm>
 
+#include "targeting/Coordinates.h"
+
 namespace tugworth {
 
 namespace {
 
-// The pointer delta has y growing upwards, Accessibility origins y growing downwards.
 Point movedOrigin(Point origin, double dx, double dy) {
-    return {origin.x + dx, origin.y - dy};
+    const Point delta = toAccessibilityDelta(dx, dy);
+    return {origin.x + delta.x, origin.y + delta.y};
 }
 
 // Whether `value` is an array of strings only, one of them exactly `name`.

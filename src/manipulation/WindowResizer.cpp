@@ -3,14 +3,17 @@
 
 #include <algorithm>
 
+#include "targeting/Coordinates.h"
+
 namespace tugworth {
 
 namespace {
 
-// The pointer delta has y growing upwards: moving it down (dy < 0) makes the window taller.
+// Moving the pointer down (dy < 0) makes the window taller.
 Size resizedSize(Size size, double dx, double dy) {
-    return {std::max(size.width + dx, WindowResizer::minimumWindowSize),
-            std::max(size.height - dy, WindowResizer::minimumWindowSize)};
+    const Point delta = toAccessibilityDelta(dx, dy);
+    return {std::max(size.width + delta.x, WindowResizer::minimumWindowSize),
+            std::max(size.height + delta.y, WindowResizer::minimumWindowSize)};
 }
 
 }  // namespace

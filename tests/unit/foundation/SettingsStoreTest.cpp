@@ -116,6 +116,9 @@ struct LaunchCase {
     SettingsMap persistedAfter;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const LaunchCase& c, std::ostream* os) { *os << c.name; }
+
 class LaunchSettingsRules : public ::testing::TestWithParam<LaunchCase> {};
 
 TEST_P(LaunchSettingsRules, RegisterThenResolve) {
