@@ -78,9 +78,10 @@ export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 echo "No X display here: showing Tugworth on a private virtual display $DISPLAY"
 
-openbox >/dev/null 2>&1 &
+# openbox runs its start-up command once it manages the screen.
+openbox --startup "touch $work/openbox-ready" >/dev/null 2>&1 &
 pids+=($!)
-wait_for "openbox" sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window'
+wait_for "openbox" test -e "$work/openbox-ready"
 trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
   --transparent false >/dev/null 2>&1 &
 pids+=($!)

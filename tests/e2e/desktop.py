@@ -95,13 +95,18 @@ class Desktop:
                         XDG_RUNTIME_DIR=self._runtime_dir())
         for variable in ("WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DBUS_SESSION_BUS_ADDRESS"):
             self.env.pop(variable, None)
-        self.spawn(["openbox"])
-        wait_until(lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in self.x(["xprop", "-root"]),
-                   "openbox to manage the screen")
+        # openbox runs its start-up command once it manages the screen; a window mapped
+        # before that can be left unmanaged and unmapped.
+        ready = os.path.join(self.home, "openbox-ready")
+        self.spawn(["openbox", "--startup", f"touch {ready}"])
+        wait_until(lambda: os.path.exists(ready), "openbox to manage the screen")
         if tray:
-            self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
-                        "--height", "32", "--SetDockType", "true", "--transparent", "false"])
-            wait_until(lambda: self._tray_panel_line() is not None, "the tray to appear")
+            self.start_tray()
+
+    def start_tray(self):
+        self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                    "--height", "32", "--SetDockType", "true", "--transparent", "false"])
+        wait_until(lambda: self._tray_panel_line() is not None, "the tray to appear")
 
     def _runtime_dir(self):
         path = os.path.join(self.home, "runtime")
@@ -156,8 +161,13 @@ class Desktop:
         return [int(w) for w in result.stdout.split()]
 
     def wait_for_window(self, *criteria):
-        return wait_until(lambda: self.find_windows("--onlyvisible", *criteria),
-                          f"a window matching {criteria}")[0]
+        try:
+            return wait_until(lambda: self.find_windows("--onlyvisible", *criteria),
+                              f"a window matching {criteria}")[0]
+        except Timeout as timeout:
+            raise Timeout(f"{timeout}; any state: {self.find_windows(*criteria)}; processes: " +
+                          str([(p.args[0], p.poll()) for p in self._processes]) + "\n" +
+                          self.tree()) from None
 
     def geometry(self, window):
         """(x, y, width, height) of a client window, in root coordinates."""

@@ -32,6 +32,18 @@ class Launch(DesktopTest):
                          "[DEBUG] Application will terminate - saving preferences")
 
 
+class LaunchWithoutTray(DesktopTest):
+    tray = False
+
+    def test_a_missing_tray_is_reported_and_the_icon_comes_when_one_starts(self):
+        program = self.launch()
+        warnings = [line for line in program.snapshot() if line.startswith("[WARNING] ")]
+        self.assertEqual(warnings, ["[WARNING] No system tray is running; the Tugworth icon "
+                                    "appears when one starts"])
+        self.desktop.start_tray()
+        self.desktop.wait_for_tray_icon()
+
+
 class Gestures(DesktopTest):
     def test_drag_moves_the_window_by_exactly_the_pointer_delta(self):
         program = self.launch()
