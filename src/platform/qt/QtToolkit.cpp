@@ -118,11 +118,14 @@ void QtToolkit::prepareToShow(QWidget& window) {
 
 void QtToolkit::adoptWindow(QWidget& window) {
     windows_.append(QPointer<QWidget>(&window));
+    addMainMenuShortcuts(window);
+}
+
+void QtToolkit::addMainMenuShortcuts(QWidget& window) {
     // The main menu's key equivalents work while one of our windows is active.
-    if (mainMenuBar_) {
-        for (QMenu* menu : mainMenuBar_->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) {
-            window.addActions(actionsWithShortcuts(*menu));
-        }
+    if (!mainMenuBar_) return;
+    for (QMenu* menu : mainMenuBar_->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) {
+        window.addActions(actionsWithShortcuts(*menu));
     }
 }
 
@@ -153,11 +156,7 @@ void QtToolkit::setMainMenu(std::shared_ptr<Menu> menu) {
         }
     }
     mainMenuBar_ = std::move(bar);
-    for (QWidget* window : liveWindows()) {
-        for (QMenu* top : mainMenuBar_->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) {
-            window->addActions(actionsWithShortcuts(*top));
-        }
-    }
+    for (QWidget* window : liveWindows()) addMainMenuShortcuts(*window);
 }
 
 std::shared_ptr<StatusItem> QtToolkit::statusItemWithLength(double /*length*/) {

@@ -64,6 +64,7 @@ public:
     bool isRunning() const { return isRunning_; }
 
 private:
+    void addMainMenuShortcuts(QWidget& window);
     void hideApplication();
     void unhideApplication();
     void showAboutPanel();
