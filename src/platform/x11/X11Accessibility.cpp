@@ -3,6 +3,7 @@
 #include "platform/x11/X11Accessibility.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -34,6 +35,29 @@ std::uint32_t asWord(double v) { return static_cast<std::uint32_t>(static_cast<s
 std::uint32_t clientExtent(double outer, std::uint32_t decorations) {
     const double inner = std::round(outer) - double(decorations);
     return static_cast<std::uint32_t>(std::max(1.0, inner));
+}
+
+// A ConfigureWindow request's value mask and its values, in the protocol's order.
+struct ConfigureRequest {
+    std::uint16_t mask = 0;
+    std::array<std::uint32_t, 4> values{};
+};
+
+ConfigureRequest configureRequest(const Rect& to, std::uint32_t width, std::uint32_t height,
+                                  bool move, bool resize) {
+    ConfigureRequest request;
+    std::size_t n = 0;
+    if (move) {
+        request.mask |= XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y;
+        request.values[n++] = asWord(to.x);
+        request.values[n++] = asWord(to.y);
+    }
+    if (resize) {
+        request.mask |= XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
+        request.values[n++] = width;
+        request.values[n++] = height;
+    }
+    return request;
 }
 
 }  // namespace
@@ -249,18 +273,11 @@ AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& to,
 
     if (!windows_.windowManagerRunning()) {
         // Nobody frames the window: its outer corner is its own position.
-        std::uint16_t mask = 0;
-        std::vector<std::uint32_t> values;
-        if (move) {
-            mask |= XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y;
-            values.insert(values.end(), {asWord(to.x), asWord(to.y)});
-        }
-        if (resize) {
-            mask |= XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
-            values.insert(values.end(), {width, height});
-        }
+        const ConfigureRequest request = configureRequest(to, width, height, move, resize);
         // Waiting for the server makes the change visible to everyone once we answer.
-        if (conn_.configureNow(window.id, mask, values)) return AXError::kAXErrorSuccess;
+        if (conn_.configureNow(window.id, request.mask, request.values.data())) {
+            return AXError::kAXErrorSuccess;
+        }
         return conn_.broken() ? AXError::kAXErrorCannotComplete : AXError::kAXErrorInvalidUIElement;
     }
 
@@ -281,17 +298,8 @@ AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& to,
     } else {
         // ICCCM: the window manager places the frame's corner where an unframed window's
         // corner would be.
-        std::uint16_t mask = 0;
-        std::vector<std::uint32_t> values;
-        if (move) {
-            mask |= XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y;
-            values.insert(values.end(), {asWord(to.x), asWord(to.y)});
-        }
-        if (resize) {
-            mask |= XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
-            values.insert(values.end(), {width, height});
-        }
-        conn_.configure(window.id, mask, values);
+        const ConfigureRequest request = configureRequest(to, width, height, move, resize);
+        conn_.configure(window.id, request.mask, request.values.data());
     }
     if (conn_.broken()) return AXError::kAXErrorCannotComplete;
     const Rect expected{std::round(to.x), std::round(to.y), std::round(to.width), std::round(to.height)};
@@ -312,7 +320,8 @@ AXError X11Accessibility::performAction(const Element& element, std::string_view
     if (windows_.windowManagerRunning()) {
         conn_.sendRootMessage(window->id, conn_.atoms()._NET_ACTIVE_WINDOW, {kSourcePager, 0, 0, 0, 0});
     } else {
-        if (!conn_.configureNow(window->id, XCB_CONFIG_WINDOW_STACK_MODE, {XCB_STACK_MODE_ABOVE})) {
+        const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+        if (!conn_.configureNow(window->id, XCB_CONFIG_WINDOW_STACK_MODE, &above)) {
             return conn_.broken() ? AXError::kAXErrorCannotComplete : AXError::kAXErrorInvalidUIElement;
         }
     }

@@ -328,15 +328,13 @@ void XConnection::sendRootMessage(xcb_window_t window, xcb_atom_t type,
     xcb_flush(conn_);
 }
 
-void XConnection::configure(xcb_window_t window, std::uint16_t mask,
-                            const std::vector<std::uint32_t>& values) {
-    xcb_configure_window(conn_, window, mask, values.data());
+void XConnection::configure(xcb_window_t window, std::uint16_t mask, const std::uint32_t* values) {
+    xcb_configure_window(conn_, window, mask, values);
     xcb_flush(conn_);
 }
 
-bool XConnection::configureNow(xcb_window_t window, std::uint16_t mask,
-                               const std::vector<std::uint32_t>& values) {
-    auto cookie = xcb_configure_window_checked(conn_, window, mask, values.data());
+bool XConnection::configureNow(xcb_window_t window, std::uint16_t mask, const std::uint32_t* values) {
+    auto cookie = xcb_configure_window_checked(conn_, window, mask, values);
     xcb_generic_error_t* error = xcb_request_check(conn_, cookie);
     const bool done = error == nullptr && !broken();
     std::free(error);

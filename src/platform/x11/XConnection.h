@@ -161,10 +161,11 @@ public:
 
     // Requests without replies; errors come back as events and are dropped there.
     void sendRootMessage(xcb_window_t window, xcb_atom_t type, const std::uint32_t (&data)[5]);
-    void configure(xcb_window_t window, std::uint16_t mask, const std::vector<std::uint32_t>& values);
+    // `values` holds one word per bit of `mask`, in the protocol's order.
+    void configure(xcb_window_t window, std::uint16_t mask, const std::uint32_t* values);
     // The same, waiting for the server to have done it: false when it refused (the window is
     // gone) or the connection broke.
-    bool configureNow(xcb_window_t window, std::uint16_t mask, const std::vector<std::uint32_t>& values);
+    bool configureNow(xcb_window_t window, std::uint16_t mask, const std::uint32_t* values);
 
 private:
     XConnection() = default;
