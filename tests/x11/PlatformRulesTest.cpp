@@ -31,6 +31,21 @@ TEST(PendingFrames, ReportsTheRequestUntilTheServerCatchesUp) {
     EXPECT_EQ(pending.effective(8, a, t0), a);  // other windows are untouched
 }
 
+// A window manager that falls far behind a fast pointer: every frame it shows on the way is
+// one we asked for, so reads keep answering the newest request until it lands.
+TEST(PendingFrames, FollowsAWindowManagerManyStepsBehind) {
+    PendingFrames pending;
+    const auto t0 = Clock::now();
+    const auto step = [](int i) { return Rect{100.0 + 3.0 * i, 100.0, 50, 50}; };
+    constexpr int kSteps = 300;
+    for (int i = 1; i <= kSteps; ++i) pending.requested(7, step(0), step(i), t0);
+    for (int landed = 0; landed < kSteps; landed += 37) {
+        ASSERT_EQ(pending.effective(7, step(landed), t0), step(kSteps)) << "after " << landed;
+    }
+    // A frame the server has already passed: someone else moved the window there.
+    EXPECT_EQ(pending.effective(7, step(3), t0), step(3));
+}
+
 TEST(PendingFrames, GivesWayToTheServerWhenTheRequestIsAdjustedOrIgnored) {
     PendingFrames pending;
     const auto t0 = Clock::now();

@@ -62,14 +62,25 @@ ConfigureRequest configureRequest(const Rect& to, std::uint32_t width, std::uint
 
 }  // namespace
 
+namespace {
+
+// Whether `frame` is one the server passes through on its way; frames before it are behind
+// the server now and are dropped, which also keeps the search short.
+bool passesThrough(std::vector<Rect>& passedThrough, const Rect& frame) {
+    const auto at = std::find(passedThrough.begin(), passedThrough.end(), frame);
+    if (at == passedThrough.end()) return false;
+    passedThrough.erase(passedThrough.begin(), at);
+    return true;
+}
+
+}  // namespace
+
 Rect PendingFrames::effective(xcb_window_t window, const Rect& serverFrame, Clock::time_point now) {
     auto it = entries_.find(window);
     if (it == entries_.end()) return serverFrame;
-    const Entry& entry = it->second;
-    const bool stillOnTheWay =
-        now - entry.at <= kPatience && serverFrame != entry.requested &&
-        std::find(entry.passedThrough.begin(), entry.passedThrough.end(), serverFrame) !=
-            entry.passedThrough.end();
+    Entry& entry = it->second;
+    const bool stillOnTheWay = now - entry.at <= kPatience && serverFrame != entry.requested &&
+                               passesThrough(entry.passedThrough, serverFrame);
     if (stillOnTheWay) return entry.requested;
     // Landed, refused, adjusted by the window manager, or moved by someone else: the server
     // is right from here on.
@@ -79,11 +90,12 @@ Rect PendingFrames::effective(xcb_window_t window, const Rect& serverFrame, Cloc
 
 void PendingFrames::requested(xcb_window_t window, const Rect& serverFrame, const Rect& requested,
                               Clock::time_point now) {
-    constexpr std::size_t kMaxSteps = 64;
+    // A window manager that falls behind a fast pointer can have many steps in flight: a
+    // second's worth at 1000 motions a second.
+    constexpr std::size_t kMaxSteps = 1024;
     Entry& entry = entries_[window];
-    const bool continues = !entry.passedThrough.empty() && entry.passedThrough.size() < kMaxSteps &&
-                           std::find(entry.passedThrough.begin(), entry.passedThrough.end(),
-                                     serverFrame) != entry.passedThrough.end();
+    const bool continues = entry.passedThrough.size() < kMaxSteps &&
+                           passesThrough(entry.passedThrough, serverFrame);
     if (continues) {
         entry.passedThrough.push_back(entry.requested);
     } else {
@@ -267,6 +279,7 @@ AXError X11Accessibility::setAttributeValue(const Element& element, std::string_
 AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& to, bool move,
                                      bool resize) {
     const auto& a = conn_.atoms();
+    windows_.forget(window.id);
     const std::uint32_t bw2 = 2U * window.borderWidth;
     const std::uint32_t width = clientExtent(to.width, window.extents.left + window.extents.right + bw2);
     const std::uint32_t height = clientExtent(to.height, window.extents.top + window.extents.bottom + bw2);
@@ -317,6 +330,7 @@ AXError X11Accessibility::performAction(const Element& element, std::string_view
     auto window = liveWindow(element);
     if (!window) return AXError::kAXErrorInvalidUIElement;
     if (action != "AXRaise") return AXError::kAXErrorActionUnsupported;
+    windows_.forget(window->id);
     if (windows_.windowManagerRunning()) {
         conn_.sendRootMessage(window->id, conn_.atoms()._NET_ACTIVE_WINDOW, {kSourcePager, 0, 0, 0, 0});
     } else {

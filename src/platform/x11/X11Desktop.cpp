@@ -16,6 +16,7 @@ std::unique_ptr<X11Desktop> X11Desktop::connect(const char* display, std::string
     auto connection = XConnection::open(display, error);
     if (!connection) return nullptr;
     std::unique_ptr<X11Desktop> desktop(new X11Desktop(std::move(connection)));
+    desktop->windows_->watch();  // before anything is read and kept
     if (!desktop->monitors_->start(error)) return nullptr;
     desktop->connection_->flush();
     return desktop;

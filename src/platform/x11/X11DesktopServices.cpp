@@ -37,7 +37,7 @@ bool isSafeUrlArgument(std::string_view url) {
 X11DesktopServices::~X11DesktopServices() { reapFinishedChildren(); }
 
 Point X11DesktopServices::mouseLocation() {
-    auto pointer = conn_.queryPointer(conn_.root());
+    auto pointer = windows_.pointer();
     if (!pointer) return {};
     return windows_.coordinateSpace().rootToBottomLeft(Point{double(pointer->rootX), double(pointer->rootY)});
 }

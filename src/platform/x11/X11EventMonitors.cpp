@@ -122,6 +122,7 @@ void X11EventMonitors::dispatchPending() {
 void X11EventMonitors::process(const xcb_generic_event_t& event) {
     const std::uint8_t type = event.response_type & 0x7f;
     if (type == 0) return;  // an error of a request whose outcome nobody waits for
+    windows_.observe(event);
     if (type == XCB_GE_GENERIC) {
         const auto& ge = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
         if (ge.extension != conn_.xinputOpcode()) return;
@@ -156,6 +157,8 @@ bool X11EventMonitors::hasLocalHandler(std::uint64_t mask) const {
 }
 
 void X11EventMonitors::deliver(const Event& event) {
+    // The handlers read the pointer and the target window several times per event.
+    X11Windows::ReadScope scope(windows_);
     const std::uint64_t mask = maskOf(event.type);
     if (hasLocalHandler(mask) && belongsToThisProcess(event.type)) {
         // Index loops: a handler may install further monitors while we walk the list.
@@ -171,13 +174,20 @@ void X11EventMonitors::deliver(const Event& event) {
 
 bool X11EventMonitors::belongsToThisProcess(EventType type) {
     std::optional<Pid> owner;
+    const auto self = static_cast<Pid>(::getpid());
     if (type == EventType::MouseMoved) {
+        // Only a top-level window with one of ours inside can put us on the pointer's path:
+        // elsewhere the walk down that path is spared (the usual case, one round trip).
+        auto pointer = windows_.pointer();
+        if (!pointer || pointer->child == XCB_NONE || !windows_.subtreeHasProcess(pointer->child, self)) {
+            return false;
+        }
         owner = pidOfWindowChain(conn_.root(), true);
     } else if (auto focus = conn_.inputFocus();
                focus && *focus != XCB_NONE && *focus != XCB_INPUT_FOCUS_POINTER_ROOT) {
         owner = pidOfWindowChain(*focus, false);
     }
-    return owner && *owner == static_cast<Pid>(::getpid());
+    return owner && *owner == self;
 }
 
 std::optional<Pid> X11EventMonitors::pidOfWindowChain(xcb_window_t start, bool followPointer) {

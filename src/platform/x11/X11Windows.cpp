@@ -53,18 +53,147 @@ bool ClientWindow::hasState(xcb_atom_t atom) const {
     return std::find(states.begin(), states.end(), atom) != states.end();
 }
 
+void X11Windows::watch() {
+    // Top-level windows coming and going, and the root's properties (the window manager's).
+    const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(conn_.raw(), conn_.root(), XCB_CW_EVENT_MASK, &mask);
+    conn_.watchMonitors();
+    conn_.flush();
+    wmRunning_.reset();
+    wmSupported_.reset();
+    ownsSubtree_.clear();
+    watching_ = true;
+}
+
+void X11Windows::observe(const xcb_generic_event_t& event) {
+    if (conn_.noteMonitorEvent(event)) return;
+    const auto& a = conn_.atoms();
+    switch (event.response_type & 0x7f) {
+        case XCB_PROPERTY_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            if (e.window == conn_.root() && (e.atom == a._NET_SUPPORTING_WM_CHECK || e.atom == a._NET_SUPPORTED)) {
+                wmRunning_.reset();
+                wmSupported_.reset();
+            }
+            break;
+        }
+        case XCB_DESTROY_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+            if (e.window == wmCheck_) {
+                wmRunning_.reset();
+                wmSupported_.reset();
+            }
+            scoped_.erase(e.window);
+            ownsSubtree_.clear();
+            break;
+        }
+        case XCB_CREATE_NOTIFY:
+        case XCB_MAP_NOTIFY:
+        case XCB_UNMAP_NOTIFY:
+        case XCB_REPARENT_NOTIFY:
+            ownsSubtree_.clear();
+            break;
+        default:
+            break;
+    }
+}
+
+void X11Windows::enterScope() {
+    ++scopeDepth_;
+    scoped_.clear();
+    scopedPointer_.reset();
+    scopeStart_ = std::chrono::steady_clock::now();
+}
+
+void X11Windows::leaveScope() {
+    --scopeDepth_;
+    scoped_.clear();
+    scopedPointer_.reset();
+    scopeStart_ = std::chrono::steady_clock::now();
+}
+
+bool X11Windows::scopeActive() {
+    if (scopeDepth_ == 0) return false;
+    // A handler that waits (a modal alert) must not go on with what it read before.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - scopeStart_ > kScopeLifetime) {
+        scoped_.clear();
+        scopedPointer_.reset();
+        scopeStart_ = now;
+    }
+    return true;
+}
+
 bool X11Windows::windowManagerRunning() {
+    if (watching_ && wmRunning_) return *wmRunning_;
     const auto& a = conn_.atoms();
     auto check = conn_.getProperty(conn_.root(), a._NET_SUPPORTING_WM_CHECK).firstWord();
-    if (!check || *check == XCB_NONE) return false;
-    // A window manager that died leaves the root property behind, naming a window that is gone.
-    auto self = conn_.getProperty(*check, a._NET_SUPPORTING_WM_CHECK).firstWord();
-    return self && *self == *check;
+    bool running = false;
+    if (check && *check != XCB_NONE) {
+        if (watching_) {
+            // Asked before the read below, so that the check window's end cannot go unseen.
+            const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+            xcb_change_window_attributes(conn_.raw(), *check, XCB_CW_EVENT_MASK, &mask);
+        }
+        // A window manager that died leaves the root property behind, naming a window that is gone.
+        auto self = conn_.getProperty(*check, a._NET_SUPPORTING_WM_CHECK).firstWord();
+        running = self && *self == *check;
+    }
+    if (watching_ && !conn_.broken()) {
+        wmCheck_ = check.value_or(XCB_NONE);
+        wmRunning_ = running;
+    }
+    return running;
 }
 
 bool X11Windows::windowManagerSupports(xcb_atom_t atom) {
-    auto supported = conn_.getProperty(conn_.root(), conn_.atoms()._NET_SUPPORTED, 4096).words();
-    return supported && std::find(supported->begin(), supported->end(), atom) != supported->end();
+    if (!watching_ || !wmSupported_) {
+        auto words = conn_.getProperty(conn_.root(), conn_.atoms()._NET_SUPPORTED, 4096).words();
+        std::vector<std::uint32_t> supported = words.value_or(std::vector<std::uint32_t>{});
+        if (!watching_ || conn_.broken()) {
+            return std::find(supported.begin(), supported.end(), atom) != supported.end();
+        }
+        wmSupported_ = std::move(supported);
+    }
+    return std::find(wmSupported_->begin(), wmSupported_->end(), atom) != wmSupported_->end();
+}
+
+std::optional<PointerState> X11Windows::pointer() {
+    const bool scoped = scopeActive();
+    if (scoped && scopedPointer_) return scopedPointer_;
+    auto state = conn_.queryPointer(conn_.root());
+    if (scoped) scopedPointer_ = state;
+    return state;
+}
+
+bool X11Windows::subtreeHasProcess(xcb_window_t topLevel, Pid pid) {
+    if (pid != ownsSubtreePid_) {
+        ownsSubtree_.clear();
+        ownsSubtreePid_ = pid;
+    }
+    if (watching_) {
+        if (auto it = ownsSubtree_.find(topLevel); it != ownsSubtree_.end()) return it->second;
+    }
+    constexpr int kMaxDepth = 8;
+    const xcb_atom_t pidAtom = conn_.atoms()._NET_WM_PID;
+    bool found = false;
+    // One round trip per level of the tree: every window's process and children at once.
+    std::vector<xcb_window_t> level{topLevel};
+    for (int depth = 0; depth < kMaxDepth && !level.empty() && !found; ++depth) {
+        std::vector<std::pair<xcb_get_property_cookie_t, xcb_query_tree_cookie_t>> cookies;
+        cookies.reserve(level.size());
+        for (xcb_window_t w : level) cookies.emplace_back(conn_.sendGetProperty(w, pidAtom), conn_.sendQueryTree(w));
+        std::vector<xcb_window_t> next;
+        for (const auto& [pidCookie, treeCookie] : cookies) {
+            const auto owner = conn_.takeProperty(pidCookie).firstWord();
+            const auto tree = conn_.takeTree(treeCookie);
+            if (owner && *owner == static_cast<std::uint32_t>(pid)) found = true;
+            if (tree) next.insert(next.end(), tree->children.begin(), tree->children.end());
+        }
+        level = std::move(next);
+    }
+    if (watching_ && !conn_.broken()) ownsSubtree_[topLevel] = found;
+    return found;
 }
 
 std::vector<xcb_window_t> X11Windows::clientsBottomToTop() {
@@ -164,10 +293,16 @@ std::vector<std::optional<ClientWindow>> X11Windows::inspect(const std::vector<x
     for (std::size_t i = 0; i < result.size(); ++i) {
         if (pidCookies[i].sent) result[i]->pid = conn_.takeClientPid(pidCookies[i]);
     }
+    if (scopeActive() && !conn_.broken()) {
+        for (std::size_t i = 0; i < windows.size(); ++i) scoped_[windows[i]] = result[i];
+    }
     return result;
 }
 
 std::optional<ClientWindow> X11Windows::inspect(xcb_window_t window) {
+    if (scopeActive()) {
+        if (auto it = scoped_.find(window); it != scoped_.end()) return it->second;
+    }
     return std::move(inspect(std::vector<xcb_window_t>{window}).front());
 }
 

@@ -4,9 +4,11 @@
 
 #include <xcb/xcb.h>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Element.h"
@@ -63,10 +65,40 @@ class X11Windows {
 public:
     explicit X11Windows(XConnection& conn) : conn_(conn) {}
 
-    // Whether an EWMH window manager runs: its check window exists and names itself.
+    // While a scope is open, a window or the pointer read again is answered from the first
+    // reading in that scope (if it is younger than kScopeLifetime): the handling of one event
+    // asks the server once. Opening or closing a scope, nested or not, forgets those readings.
+    class ReadScope {
+    public:
+        explicit ReadScope(X11Windows& windows) : windows_(windows) { windows_.enterScope(); }
+        ~ReadScope() { windows_.leaveScope(); }
+        ReadScope(const ReadScope&) = delete;
+        ReadScope& operator=(const ReadScope&) = delete;
+
+    private:
+        X11Windows& windows_;
+    };
+    static constexpr auto kScopeLifetime = std::chrono::milliseconds(20);
+
+    // Selects the root events that tell when the kept answers below go stale; from then on
+    // every event read from the connection must be passed to observe().
+    void watch();
+    void observe(const xcb_generic_event_t& event);
+    // A change we made ourselves: the window's readings in the open scope are stale.
+    void forget(xcb_window_t window) { scoped_.erase(window); }
+
+    // Whether an EWMH window manager runs: its check window exists and names itself. Kept,
+    // once watching, until the check window or the root's check property changes.
     bool windowManagerRunning();
-    // Whether the running window manager announces the given protocol atom.
+    // Whether the running window manager announces the given protocol atom (kept likewise).
     bool windowManagerSupports(xcb_atom_t atom);
+
+    // The pointer on the root window (kept for the open scope).
+    std::optional<PointerState> pointer();
+    // Whether a window of process `pid` lies anywhere in the tree below the top-level window
+    // `topLevel`, itself included. Kept, once watching, until a top-level window is created,
+    // destroyed, mapped, unmapped or reparented.
+    bool subtreeHasProcess(xcb_window_t topLevel, Pid pid);
 
     // Client windows, bottom-most first: the window manager's stacking list, or without one
     // the root's viewable top-level InputOutput children.
@@ -83,7 +115,21 @@ public:
     CoordinateSpace coordinateSpace() { return CoordinateSpace::fromMonitors(conn_.monitors()); }
 
 private:
+    void enterScope();
+    void leaveScope();
+    bool scopeActive();
+
     XConnection& conn_;
+    bool watching_ = false;
+    int scopeDepth_ = 0;
+    std::chrono::steady_clock::time_point scopeStart_;
+    std::unordered_map<xcb_window_t, std::optional<ClientWindow>> scoped_;
+    std::optional<PointerState> scopedPointer_;
+    std::optional<bool> wmRunning_;
+    xcb_window_t wmCheck_ = XCB_NONE;
+    std::optional<std::vector<std::uint32_t>> wmSupported_;
+    std::unordered_map<xcb_window_t, bool> ownsSubtree_;  // for ownsSubtreePid_
+    Pid ownsSubtreePid_ = 0;
 };
 
 // The name an application goes by: the class of its front-most window that has one, else the

@@ -178,6 +178,7 @@ void XConnection::queryExtensions() {
         auto reply = take(conn_, randrCookie, xcb_randr_query_version_reply);
         hasRandrMonitors_ = reply && (reply->major_version > 1 ||
                                       (reply->major_version == 1 && reply->minor_version >= 5));
+        randrFirstEvent_ = randr->first_event;
     }
     if (resPresent) {
         auto reply = take(conn_, resCookie, xcb_res_query_version_reply);
@@ -271,7 +272,28 @@ std::optional<xcb_window_t> XConnection::inputFocus() {
     return reply->focus;
 }
 
+void XConnection::watchMonitors() {
+    if (!hasRandrMonitors_) return;  // the fall-back answer, the root's size, never changes
+    xcb_randr_select_input(conn_, root_,
+                           XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
+                               XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
+    xcb_flush(conn_);
+    monitors_.reset();
+    watchingMonitors_ = true;
+}
+
+bool XConnection::noteMonitorEvent(const xcb_generic_event_t& event) {
+    if (!hasRandrMonitors_) return false;
+    const int type = event.response_type & 0x7f;
+    if (type != randrFirstEvent_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY && type != randrFirstEvent_ + XCB_RANDR_NOTIFY) {
+        return false;
+    }
+    monitors_.reset();
+    return true;
+}
+
 std::vector<Monitor> XConnection::monitors() {
+    if (monitors_) return *monitors_;
     std::vector<Monitor> result;
     if (hasRandrMonitors_) {
         auto reply = take(conn_, xcb_randr_get_monitors(conn_, root_, 1), xcb_randr_get_monitors_reply);
@@ -290,6 +312,7 @@ std::vector<Monitor> XConnection::monitors() {
     }
     // The primary (main) monitor first; the others keep the server's order.
     std::stable_partition(result.begin(), result.end(), [](const Monitor& m) { return m.primary; });
+    if (watchingMonitors_ && !broken()) monitors_ = result;
     return result;
 }
 

@@ -148,7 +148,11 @@ public:
     std::optional<PointerState> queryPointer(xcb_window_t window);
     std::optional<xcb_window_t> inputFocus();
     // The monitors, the primary first; the whole root as one monitor when RandR gives none.
+    // Once watchMonitors() has run, the answer is kept until a RandR event says it changed.
     std::vector<Monitor> monitors();
+    void watchMonitors();
+    // Forgets the kept monitors when `event` reports a change of screens; answers whether it did.
+    bool noteMonitorEvent(const xcb_generic_event_t& event);
     // The process of the X client that created `window` (X-Resource extension), batched.
     struct ClientPidCookie {
         bool sent = false;
@@ -180,7 +184,10 @@ private:
     std::uint8_t xinputOpcode_ = 0;
     std::uint8_t xkbFirstEvent_ = 0;
     bool hasRandrMonitors_ = false;
+    std::uint8_t randrFirstEvent_ = 0;
     bool hasXRes_ = false;
+    bool watchingMonitors_ = false;
+    std::optional<std::vector<Monitor>> monitors_;
 };
 
 }  // namespace tugworth::x11
