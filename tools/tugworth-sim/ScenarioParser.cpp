@@ -703,7 +703,8 @@ std::variant<Scenario, ScenarioFault> parseScenario(std::string_view text) {
         Json root;
         try {
             root = Json::parse(text.begin(), text.end(), std::ref(duplicates));
-        } catch (const Json::parse_error& e) {
+        } catch (const Json::exception& e) {
+            // Mostly parse errors; also a number too large for a double (out_of_range).
             std::string what = e.what();
             // "[json.exception.parse_error.101] parse error at line 1, ..." without the tag.
             if (auto tagEnd = what.find("] "); tagEnd != std::string::npos)

@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "Scenario.h"
+#include "platform/LogFormat.h"
 
 namespace tugworth::scenario {
 
@@ -14,8 +15,9 @@ struct ScenarioFault {
     std::string path;  // "steps[3].flags"; "scenario" for the document as a whole
     std::string message;
 
-    // The one line written to standard error.
-    std::string text() const { return path + ": " + message; }
+    // The one line written to standard error. Keys and parse errors quote the file, so
+    // control characters and bytes that are not UTF-8 are escaped.
+    std::string text() const { return escapeForLog(path + ": " + message); }
 };
 
 std::variant<Scenario, ScenarioFault> parseScenario(std::string_view json);
