@@ -1,17 +1,15 @@
-// Pointer motion on the simulated desktop: an idle event (no gesture) and an acted-on drag
-// step (mover, frame read and write). Log lines go to a sink that drops them.
+// Pointer motion on the simulated desktop, through the pointer-motion handler: an idle event
+// (no gesture) and an acted-on drag step (mover, frame read and write). Log lines are
+// formatted and then dropped (NullLogSink).
 #include <benchmark/benchmark.h>
+
+#include "AllocationCounter.h"
 
 #include "app/AppDelegate.h"
 #include "platform/sim/Desktop.h"
 
 namespace tugworth {
 namespace {
-
-class DiscardingSink final : public LogSink {
-public:
-    void writeLine(std::string_view line) override { benchmark::DoNotOptimize(line.data()); }
-};
 
 struct Program {
     Program() {
@@ -21,19 +19,24 @@ struct Program {
         delegate.setupEventMonitoring();
     }
 
-    DiscardingSink sink;
+    NullLogSink sink;
     sim::Desktop desktop{sink};
     UserDefaults defaults{desktop.storage()};
     AppDelegate delegate{defaults, desktop.platform()};
 };
 
+// The idle path must not allocate: "allocs_per_event" is reported and must read 0.
 void BM_IdleMotion(benchmark::State& state) {
     Program program;
     double x = 300.0;
+    const std::size_t before = bench::allocationCount();
     for (auto _ : state) {
         x = x > 1000.0 ? 300.0 : x + 5.0;
         program.desktop.movePointer({x, 700.0});
     }
+    const auto allocations = static_cast<double>(bench::allocationCount() - before);
+    state.counters["allocs_per_event"] =
+        benchmark::Counter(allocations / static_cast<double>(state.iterations()));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_IdleMotion);

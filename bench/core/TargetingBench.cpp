@@ -14,11 +14,6 @@
 namespace tugworth {
 namespace {
 
-class DiscardingSink final : public LogSink {
-public:
-    void writeLine(std::string_view line) override { benchmark::DoNotOptimize(line.data()); }
-};
-
 constexpr double kScreenHeight = 1080.0;
 constexpr Point kOverFrontWindow{220.0, kScreenHeight - 170.0};  // inside window 0
 constexpr Point kOverNoWindow{1800.0, kScreenHeight - 1000.0};   // right of every window
@@ -38,7 +33,7 @@ struct Scene {
         desktop.setPointer(pointer);
     }
 
-    DiscardingSink sink;
+    NullLogSink sink;
     sim::Desktop desktop{sink};
     UserDefaults defaults{desktop.storage()};
     AppDelegate delegate{defaults, desktop.platform()};

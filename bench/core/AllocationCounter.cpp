@@ -1,0 +1,32 @@
+#include "AllocationCounter.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::size_t allocations = 0;  // the benchmarks run on one thread
+
+void* allocate(std::size_t size) noexcept {
+    ++allocations;
+    return std::malloc(size == 0 ? 1 : size);
+}
+}  // namespace
+
+namespace tugworth::bench {
+std::size_t allocationCount() { return allocations; }
+}  // namespace tugworth::bench
+
+void* operator new(std::size_t size) {
+    if (void* p = allocate(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    if (void* p = allocate(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }

@@ -1,0 +1,321 @@
+// x11_latency: replays one pointer path of relative XTEST motions at several rates, once as a
+// Tugworth drag (Super+Control held, the tugworth program running on the display) and once as
+// the window manager's own Alt+button drag of the same window, and reports for each the time
+// from every motion to the ConfigureNotify that puts the window's frame at the matching place,
+// the CPU time per 1000 motions of the processes involved, and the final position error.
+//
+// Usage: x11_latency --tugworth-pid PID --wm-pid PID [--server-pid PID] [--class XClock]
+//                    [--motions N] [--rates 125,1000,0]      (0: as fast as possible)
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "LatencyStats.h"
+#include "XTestDesk.h"
+
+namespace tugworth::bench {
+namespace {
+
+constexpr std::uint32_t kSuperL = 0xffeb;
+constexpr std::uint32_t kControlL = 0xffe3;
+constexpr std::uint32_t kAltL = 0xffe9;
+constexpr FramePosition kHome{100, 100};
+constexpr std::int32_t kRowLength = 120;
+constexpr std::int32_t kStep = 3;
+constexpr double kSettleSeconds = 1.0;  // no frame move for this long: the run is over
+
+struct Options {
+    pid_t tugworth = 0;
+    pid_t windowManager = 0;
+    pid_t server = 0;
+    std::string windowClass = "XClock";
+    std::size_t motions = 10000;
+    std::vector<int> rates{125, 1000, 0};
+};
+
+enum class Mode { Tugworth, WindowManager };
+
+struct RunResult {
+    Matching matching;
+    double seconds = 0.0;           // from the first motion sent to the last
+    double cpuMover = 0.0;          // ms per 1000 motions: tugworth, or the window manager
+    double cpuWindowManager = 0.0;  // ms per 1000 motions
+    double cpuServer = 0.0;
+    double finalError = 0.0;  // pixels between where the frame ended and where it belongs
+    bool pointerExact = true;
+};
+
+// User plus system CPU time of a process, in milliseconds; 0 when it cannot be read.
+double cpuMilliseconds(pid_t pid) {
+    if (pid <= 0) return 0.0;
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The command name is in parentheses and may hold blanks: fields count from after it.
+    const auto close = text.rfind(')');
+    if (close == std::string::npos) return 0.0;
+    std::istringstream fields(text.substr(close + 2));
+    std::string field;
+    unsigned long long utime = 0, stime = 0;
+    for (int index = 3; fields >> field; ++index) {
+        if (index == 14) utime = std::stoull(field);
+        if (index == 15) {
+            stime = std::stoull(field);
+            break;
+        }
+    }
+    return static_cast<double>(utime + stime) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+struct Chord {
+    std::vector<std::uint8_t> keys;
+    bool button = false;
+};
+
+class Harness {
+public:
+    Harness(XTestDesk& desk, const Options& options) : desk_(desk), options_(options) {}
+
+    bool run(Mode mode, int rate, RunResult& result, std::string& error) {
+        const Chord chord = chordFor(mode, error);
+        if (!error.empty()) return false;
+        desk_.placeFrame(kHome.x, kHome.y);
+        if (!desk_.waitForFrame(kHome, 3.0)) {
+            error = "the window manager did not move the window to its start";
+            return false;
+        }
+        const auto size = desk_.frameSize();
+        if (!size) return fail(error, "the window is gone");
+        desk_.warpPointer(kHome.x + size->x / 2, kHome.y + size->y / 2);
+        pause(0.1);
+        press(chord, true);
+        pause(0.2);  // the chord press makes the capture
+        // A few motions first, until the window follows, so that the gesture is known to be
+        // under way before timing starts (a window manager's drag may need one to begin).
+        bool follows = false;
+        for (int attempt = 0; attempt < 5 && !follows; ++attempt) {
+            desk_.moveRelative(kStep, 0);
+            follows = desk_.waitForFrameToLeave(kHome, 0.5).has_value();
+        }
+        if (!follows) {
+            press(chord, false);
+            return fail(error, mode == Mode::Tugworth ? "the window did not follow a Tugworth drag"
+                                                     : "the window did not follow the window manager's drag");
+        }
+        pause(0.2);
+        const auto start = desk_.frame();
+        const auto pointerStart = desk_.pointer();
+        if (!start || !pointerStart) {
+            press(chord, false);
+            return fail(error, "the window or the pointer could not be read");
+        }
+        measure(rate, *start, result);
+        const auto pointerEnd = desk_.pointer();
+        press(chord, false);
+        const Offset last = expected_.back();
+        result.pointerExact = pointerEnd && pointerEnd->x - pointerStart->x == last.x &&
+                              pointerEnd->y - pointerStart->y == last.y;
+        pause(0.3);
+        return true;
+    }
+
+private:
+    static bool fail(std::string& error, const char* why) {
+        error = why;
+        return false;
+    }
+
+    static void pause(double seconds) {
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    }
+
+    Chord chordFor(Mode mode, std::string& error) {
+        Chord chord;
+        const std::vector<std::uint32_t> keysyms =
+            mode == Mode::Tugworth ? std::vector<std::uint32_t>{kSuperL, kControlL} : std::vector<std::uint32_t>{kAltL};
+        for (std::uint32_t keysym : keysyms) {
+            auto code = desk_.keycodeOf(keysym);
+            if (!code) {
+                error = "the keyboard map lacks a modifier key the chord needs";
+                return chord;
+            }
+            chord.keys.push_back(*code);
+        }
+        chord.button = mode == Mode::WindowManager;
+        return chord;
+    }
+
+    void press(const Chord& chord, bool down) {
+        if (down) {
+            for (std::uint8_t key : chord.keys) desk_.key(key, true);
+            if (chord.button) desk_.button(1, true);
+        } else {
+            if (chord.button) desk_.button(1, false);
+            for (auto it = chord.keys.rbegin(); it != chord.keys.rend(); ++it) desk_.key(*it, false);
+        }
+    }
+
+    void measure(int rate, FramePosition start, RunResult& result) {
+        const std::vector<Offset> deltas = rasterPath(options_.motions, kRowLength, kStep);
+        expected_ = cumulative(deltas);
+        std::vector<std::pair<double, FramePosition>> moves;
+        desk_.drain(moves);
+        moves.clear();
+        std::vector<double> sentAt(deltas.size());
+        const double cpuBefore[] = {cpuMilliseconds(options_.tugworth), cpuMilliseconds(options_.windowManager),
+                                    cpuMilliseconds(options_.server)};
+
+        const double period = rate > 0 ? 1.0 / rate : 0.0;
+        const double first = monotonicSeconds() + 0.01;
+        for (std::size_t i = 0; i < deltas.size(); ++i) {
+            const double due = first + period * static_cast<double>(i);
+            while (monotonicSeconds() < due) {
+                desk_.waitReadable(due);
+                desk_.drain(moves);
+            }
+            sentAt[i] = monotonicSeconds();
+            desk_.moveRelative(deltas[i].x, deltas[i].y);
+            desk_.drain(moves);
+        }
+        result.seconds = monotonicSeconds() - first;
+        const FramePosition goal{start.x + expected_.back().x, start.y + expected_.back().y};
+        double lastMove = monotonicSeconds();
+        for (bool arrived = false; !arrived && monotonicSeconds() - lastMove < kSettleSeconds;) {
+            desk_.waitReadable(monotonicSeconds() + 0.05);
+            const std::size_t before = moves.size();
+            desk_.drain(moves);
+            if (moves.size() != before) lastMove = monotonicSeconds();
+            arrived = !moves.empty() && moves.back().second.x == goal.x && moves.back().second.y == goal.y;
+        }
+        const double perThousand = 1000.0 / static_cast<double>(deltas.size());
+        double* cpu[] = {&result.cpuMover, &result.cpuWindowManager, &result.cpuServer};
+        const pid_t pids[] = {options_.tugworth, options_.windowManager, options_.server};
+        for (std::size_t k = 0; k < 3; ++k) *cpu[k] = (cpuMilliseconds(pids[k]) - cpuBefore[k]) * perThousand;
+
+        std::vector<Observation> observations;
+        observations.reserve(moves.size());
+        for (const auto& [at, position] : moves) {
+            observations.push_back({at, {position.x - start.x, position.y - start.y}});
+        }
+        result.matching = matchObservations(expected_, sentAt, observations);
+        const auto end = desk_.frame();
+        result.finalError = end ? std::hypot(end->x - goal.x, end->y - goal.y) : -1.0;
+    }
+
+    XTestDesk& desk_;
+    const Options& options_;
+    std::vector<Offset> expected_;
+};
+
+struct Row {
+    std::string figure;
+    double tugworth;
+    double openbox;
+    bool ratio;
+};
+
+void printTable(int rate, std::size_t motions, const RunResult& t, const RunResult& o) {
+    const auto ms = [](const RunResult& r, double q) { return 1000.0 * quantile(caughtUp(r.matching.latencies), q); };
+    const auto slices = [](const RunResult& r) {
+        auto p = p99BySlice(r.matching.latencies, 10);
+        for (double& v : p) v *= 1000.0;
+        return p;
+    };
+    const auto ts = slices(t);
+    const auto os = slices(o);
+    const auto first = [](const std::vector<double>& v) { return v.empty() ? 0.0 : v.front(); };
+    const auto lastOf = [](const std::vector<double>& v) { return v.empty() ? 0.0 : v.back(); };
+    const std::vector<Row> rows{
+        {"median latency (ms)", ms(t, 0.5), ms(o, 0.5), true},
+        {"99th percentile latency (ms)", ms(t, 0.99), ms(o, 0.99), true},
+        {"p99, first tenth of the run (ms)", first(ts), first(os), true},
+        {"p99, last tenth of the run (ms)", lastOf(ts), lastOf(os), true},
+        {"CPU per 1000 motions, the mover (ms)", t.cpuMover, o.cpuMover, true},
+        {"CPU per 1000 motions, openbox (ms)", t.cpuWindowManager, o.cpuWindowManager, false},
+        {"CPU per 1000 motions, Xvfb (ms)", t.cpuServer, o.cpuServer, false},
+        {"final position error (px)", t.finalError, o.finalError, false},
+        {"motions never caught up", double(t.matching.missed), double(o.matching.missed), false},
+        {"sending took (s)", t.seconds, o.seconds, false},
+    };
+    std::printf("\n### %s, %zu motions\n\n", rate > 0 ? (std::to_string(rate) + " Hz").c_str() : "As fast as possible",
+                motions);
+    std::printf("| figure | Tugworth | openbox | Tugworth / openbox |\n|---|---:|---:|---:|\n");
+    for (const Row& row : rows) {
+        std::printf("| %s | %.3f | %.3f | ", row.figure.c_str(), row.tugworth, row.openbox);
+        if (row.ratio && row.openbox > 0.0) {
+            std::printf("%.2f |\n", row.tugworth / row.openbox);
+        } else {
+            std::printf("— |\n");
+        }
+    }
+    if (!t.pointerExact || !o.pointerExact) {
+        std::printf("\nThe pointer did not travel the path exactly (acceleration?): positions are not comparable.\n");
+    }
+}
+
+bool parse(int argc, char** argv, Options& options) {
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string key = argv[i];
+        const std::string value = argv[i + 1];
+        if (key == "--tugworth-pid") options.tugworth = std::stoi(value);
+        else if (key == "--wm-pid") options.windowManager = std::stoi(value);
+        else if (key == "--server-pid") options.server = std::stoi(value);
+        else if (key == "--class") options.windowClass = value;
+        else if (key == "--motions") options.motions = std::stoul(value);
+        else if (key == "--rates") {
+            options.rates.clear();
+            std::istringstream list(value);
+            for (std::string rate; std::getline(list, rate, ',');) options.rates.push_back(std::stoi(rate));
+        } else {
+            return false;
+        }
+    }
+    return argc % 2 == 1 && options.tugworth > 0 && options.windowManager > 0 && options.motions > 0 &&
+           !options.rates.empty();
+}
+
+}  // namespace
+}  // namespace tugworth::bench
+
+int main(int argc, char** argv) {
+    using namespace tugworth::bench;
+    Options options;
+    try {
+        if (!parse(argc, argv, options)) {
+            std::fprintf(stderr,
+                         "usage: x11_latency --tugworth-pid PID --wm-pid PID [--server-pid PID] "
+                         "[--class XClock] [--motions N] [--rates 125,1000,0]\n");
+            return 2;
+        }
+    } catch (const std::exception&) {
+        std::fprintf(stderr, "x11_latency: a number was expected\n");
+        return 2;
+    }
+    std::string error;
+    auto desk = XTestDesk::open(options.windowClass, error);
+    if (!desk) {
+        std::fprintf(stderr, "x11_latency: %s\n", error.c_str());
+        return 1;
+    }
+    desk->disablePointerAcceleration();
+    Harness harness(*desk, options);
+    for (int rate : options.rates) {
+        RunResult tugworth;
+        RunResult openbox;
+        if (!harness.run(Mode::Tugworth, rate, tugworth, error) ||
+            !harness.run(Mode::WindowManager, rate, openbox, error)) {
+            std::fprintf(stderr, "x11_latency: %s\n", error.c_str());
+            return 1;
+        }
+        printTable(rate, options.motions, tugworth, openbox);
+        std::fflush(stdout);
+    }
+    return 0;
+}

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Runs the X11 latency harness on a private desktop: Xvfb, openbox, one xclock window and the
+# tugworth program (its log written to a file, as verbose as ever), then x11_latency, which
+# drags the clock both ways and prints the figures as Markdown tables.
+#
+# Usage: bench/x11_latency/run.sh BUILD_DIR [x11_latency options, e.g. --motions 2000]
+# With TUGWORTH_PERF_DATA=FILE set, tugworth is sampled by `perf record -g` into FILE meanwhile
+# (the CPU figures then include perf's own overhead in the traced process).
+set -euo pipefail
+
+build=${1:?usage: run.sh BUILD_DIR [x11_latency options]}
+shift
+program=$build/src/program/tugworth
+harness=$build/bench/x11_latency/x11_latency
+for binary in "$program" "$harness"; do
+  [ -x "$binary" ] || { echo "missing $binary: build it first" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  local i
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP PIPE
+
+wait_for() {  # what command...: polls for at most ten seconds
+  local what=$1; shift
+  for _ in $(seq 200); do "$@" >/dev/null 2>&1 && return 0; sleep 0.05; done
+  echo "Timed out waiting for $what" >&2
+  exit 1
+}
+
+exec 3<> "$work/displayfd"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+server=$!
+pids+=("$server")
+wait_for "the virtual display" grep -q . "$work/displayfd"
+export DISPLAY=":$(head -1 "$work/displayfd")"
+unset WAYLAND_DISPLAY
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+openbox --startup "touch $work/openbox-ready" >/dev/null 2>&1 &
+wm=$!
+pids+=("$wm")
+wait_for "openbox" test -e "$work/openbox-ready"
+xclock -geometry 200x200+100+100 >/dev/null 2>&1 &
+pids+=($!)
+wait_for "xclock" sh -c "xwininfo -root -tree | grep -q XClock"
+
+"$program" >"$work/tugworth.log" 2>"$work/tugworth.err" &
+tugworth=$!
+pids+=("$tugworth")
+wait_for "tugworth to launch" grep -q "kAXErrorNotEnoughPrecision" "$work/tugworth.log"
+
+echo "Display $DISPLAY: Xvfb 1280x800, openbox $(openbox --version | head -1 | cut -d' ' -f2), xclock;" \
+  "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
+if [ -n "${TUGWORTH_PERF_DATA:-}" ]; then
+  perf record -q -g -F 2000 -p "$tugworth" -o "$TUGWORTH_PERF_DATA" >/dev/null 2>&1 &
+  perf_pid=$!
+  sleep 1
+fi
+"$harness" --tugworth-pid "$tugworth" --wm-pid "$wm" --server-pid "$server" "$@"
+if [ -n "${perf_pid:-}" ]; then kill -INT "$perf_pid"; wait "$perf_pid" || true; fi
+lines=$(wc -l <"$work/tugworth.log")
+echo
+echo "tugworth wrote $lines log lines ($(du -h "$work/tugworth.log" | cut -f1)) during the run."
