@@ -1,0 +1,129 @@
+// What the platform keeps instead of asking the server again, and the X events that make it
+// ask again: window-manager state, ownership of top-level trees, readings within one event.
+#include <gtest/gtest.h>
+
+#include "XServerFixture.h"
+#include "platform/x11/X11Windows.h"
+#include "platform/x11/XConnection.h"
+
+namespace tugworth::x11::testing {
+namespace {
+
+class KeptAnswers : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server_ = XServer::start(false, error_); }
+    static void TearDownTestSuite() { server_.reset(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(server_) << "no test server: " << error_;
+        conn_ = XConnection::open(server_->display().c_str(), error_);
+        ASSERT_TRUE(conn_) << error_;
+        windows_ = std::make_unique<X11Windows>(*conn_);
+        windows_->watch();
+    }
+
+    // Hands every event that has arrived to the windows, as the event monitors do.
+    void pump() {
+        server_->sync();
+        // A round trip on our connection: everything the server sent before it has arrived.
+        ReplyPtr<xcb_get_input_focus_reply_t>(
+            xcb_get_input_focus_reply(conn_->raw(), xcb_get_input_focus(conn_->raw()), nullptr));
+        while (ReplyPtr<xcb_generic_event_t> event{xcb_poll_for_event(conn_->raw())}) windows_->observe(*event);
+    }
+
+    // A window made by the test's own client (another connection than the platform's).
+    xcb_window_t makeWindow(xcb_window_t parent, std::int16_t x) {
+        xcb_connection_t* c = server_->conn();
+        const xcb_window_t w = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, x, 10, 50, 40, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_map_window(c, w);
+        return w;
+    }
+
+    void setWord(xcb_window_t window, const char* property, xcb_atom_t type, std::uint32_t value) {
+        xcb_change_property(server_->conn(), XCB_PROP_MODE_REPLACE, window, server_->atom(property), type, 32, 1,
+                            &value);
+    }
+
+    static inline std::unique_ptr<XServer> server_;
+    static inline std::string error_;
+    std::unique_ptr<XConnection> conn_;
+    std::unique_ptr<X11Windows> windows_;
+};
+
+TEST_F(KeptAnswers, WindowManagerStateFollowsItsCheckWindow) {
+    const xcb_atom_t moveResize = conn_->atoms()._NET_MOVERESIZE_WINDOW;
+    EXPECT_FALSE(windows_->windowManagerRunning());
+    EXPECT_FALSE(windows_->windowManagerSupports(moveResize));
+
+    // A window manager arrives: its check window names itself, the root names the check window.
+    const xcb_window_t check = makeWindow(server_->root(), 0);
+    setWord(check, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, check);
+    setWord(server_->root(), "_NET_SUPPORTED", XCB_ATOM_ATOM, moveResize);
+    setWord(server_->root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, check);
+    pump();
+    EXPECT_TRUE(windows_->windowManagerRunning());
+    EXPECT_TRUE(windows_->windowManagerSupports(moveResize));
+
+    // It dies and leaves the root property behind.
+    xcb_destroy_window(server_->conn(), check);
+    pump();
+    EXPECT_FALSE(windows_->windowManagerRunning());
+    xcb_delete_property(server_->conn(), server_->root(), server_->atom("_NET_SUPPORTED"));
+    xcb_delete_property(server_->conn(), server_->root(), server_->atom("_NET_SUPPORTING_WM_CHECK"));
+    pump();
+    EXPECT_FALSE(windows_->windowManagerSupports(moveResize));
+}
+
+TEST_F(KeptAnswers, TreeOwnershipIsAskedAgainWhenTopLevelsChange) {
+    constexpr Pid kOurs = 4242;
+    const xcb_window_t host = makeWindow(server_->root(), 100);  // a tray, say
+    const xcb_window_t inside = makeWindow(host, 0);
+    setWord(inside, "_NET_WM_PID", XCB_ATOM_CARDINAL, 777);
+    const xcb_window_t icon = makeWindow(server_->root(), 300);
+    setWord(icon, "_NET_WM_PID", XCB_ATOM_CARDINAL, kOurs);
+    pump();
+    EXPECT_FALSE(windows_->subtreeHasProcess(host, kOurs));
+    EXPECT_TRUE(windows_->subtreeHasProcess(host, 777));
+    EXPECT_TRUE(windows_->subtreeHasProcess(icon, kOurs));
+
+    // Our window is embedded in the host, deep in its tree.
+    xcb_reparent_window(server_->conn(), icon, inside, 0, 0);
+    pump();
+    EXPECT_TRUE(windows_->subtreeHasProcess(host, kOurs));
+    xcb_destroy_window(server_->conn(), host);
+    pump();
+}
+
+TEST_F(KeptAnswers, OneEventsReadingsAreReusedAndForgottenAfterward) {
+    const xcb_window_t window = makeWindow(server_->root(), 400);
+    pump();
+    const auto moveTo = [&](std::uint32_t x) {
+        const std::uint32_t values[] = {x, 10};
+        xcb_configure_window(server_->conn(), window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+        pump();
+    };
+    {
+        X11Windows::ReadScope scope(*windows_);
+        ASSERT_EQ(windows_->inspect(window)->frame.x, 400.0);
+        moveTo(420);
+        EXPECT_EQ(windows_->inspect(window)->frame.x, 400.0);  // the same event: read once
+        windows_->forget(window);                              // we moved it ourselves
+        EXPECT_EQ(windows_->inspect(window)->frame.x, 420.0);
+        moveTo(440);
+        {
+            X11Windows::ReadScope nested(*windows_);  // a nested loop: a new event
+            EXPECT_EQ(windows_->inspect(window)->frame.x, 440.0);
+        }
+        moveTo(460);
+        EXPECT_EQ(windows_->inspect(window)->frame.x, 460.0);  // back out: nothing kept
+    }
+    moveTo(480);
+    EXPECT_EQ(windows_->inspect(window)->frame.x, 480.0);  // outside any event: always asked
+    xcb_destroy_window(server_->conn(), window);
+    pump();
+}
+
+}  // namespace
+}  // namespace tugworth::x11::testing
