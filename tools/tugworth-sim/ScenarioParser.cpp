@@ -634,17 +634,21 @@ private:
     std::vector<std::pair<std::string, Pid>> pidRefs_;
 };
 
+// The reader walks values recursively: deeper documents are refused rather than left to
+// exhaust the stack.
+constexpr std::size_t kMaxNesting = 100;
+
 // Duplicate keys are a fault, but the parser would keep one silently: spot them while parsing,
-// tracking the path of the value being read.
+// tracking the path of the value being read. Nesting beyond kMaxNesting is spotted too.
 class DuplicateKeyFinder {
 public:
     bool operator()(int /*depth*/, Json::parse_event_t event, Json& parsed) {
         switch (event) {
             case Json::parse_event_t::object_start:
-                frames_.push_back({false, {}, 0, {}});
-                break;
             case Json::parse_event_t::array_start:
-                frames_.push_back({true, {}, 0, {}});
+                if (frames_.size() == kMaxNesting && !tooDeep_)
+                    tooDeep_ = path();
+                frames_.push_back({event == Json::parse_event_t::array_start, {}, 0, {}});
                 break;
             case Json::parse_event_t::key: {
                 Frame& top = frames_.back();
@@ -666,6 +670,7 @@ public:
     }
 
     const std::optional<std::string>& duplicate() const { return found_; }
+    const std::optional<std::string>& tooDeep() const { return tooDeep_; }
 
 private:
     struct Frame {
@@ -693,6 +698,7 @@ private:
 
     std::vector<Frame> frames_;
     std::optional<std::string> found_;
+    std::optional<std::string> tooDeep_;
 };
 
 }  // namespace
@@ -711,6 +717,9 @@ std::variant<Scenario, ScenarioFault> parseScenario(std::string_view text) {
                 what.erase(0, tagEnd + 2);
             fail("", "not valid JSON: " + what);
         }
+        if (duplicates.tooDeep())
+            fail(*duplicates.tooDeep(), "nested more than " + std::to_string(kMaxNesting) +
+                                            " levels deep");
         if (duplicates.duplicate())
             fail(*duplicates.duplicate(), "duplicate key");
         if (!root.is_object())
