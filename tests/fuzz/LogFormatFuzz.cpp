@@ -6,40 +6,26 @@
 #include <cstring>
 #include <string>
 
+#include "OneLineSink.h"
 #include "platform/Log.h"
-
-namespace {
-
-bool isValidUtf8WithoutControls(const std::string& line) {
-    return !tugworth::needsLogEscape(line);
-}
-
-class CheckingSink final : public tugworth::LogSink {
-public:
-    void writeLine(std::string_view line) override {
-        const std::string text(line);
-        if (text.find('\n') != std::string::npos || text.find('\r') != std::string::npos ||
-            !isValidUtf8WithoutControls(text)) {
-            std::abort();
-        }
-    }
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    CheckingSink sink;
+    tugworth::fuzz::OneLineSink sink;
     tugworth::Log log(sink);
     log.debug("Window title: \"", text, "\"");
     // Escaping is idempotent on its own output: escaped text needs no further escaping.
-    if (tugworth::needsLogEscape(tugworth::escapeForLog(text))) std::abort();
+    if (tugworth::needsLogEscape(tugworth::escapeForLog(text)))
+        std::abort();
     if (size >= sizeof(double)) {
         double value = 0;
         std::memcpy(&value, data, sizeof value);
         log.debug("Moving window by dx: ", value, ", dy: ", -value);
         const std::string formatted = tugworth::formatDouble(value);
-        if (std::isfinite(value) && std::strtod(formatted.c_str(), nullptr) != value) std::abort();
+        if (std::isfinite(value) && std::strtod(formatted.c_str(), nullptr) != value)
+            std::abort();
     }
+    if (sink.badLine())
+        tugworth::fuzz::failWith("diagnostic is not one clean line", *sink.badLine());
     return 0;
 }

@@ -1,0 +1,1 @@
+tugworth_fuzz_target(window_list SOURCES WindowListFuzz.cpp LIBS tugworth_sim)
