@@ -109,7 +109,7 @@ TEST_F(KeptAnswers, OneEventsReadingsAreReusedAndForgottenAfterward) {
         ASSERT_EQ(windows_->inspect(window)->frame.x, 400.0);
         moveTo(420);
         EXPECT_EQ(windows_->inspect(window)->frame.x, 400.0);  // the same event: read once
-        windows_->forget(window);                              // we moved it ourselves
+        windows_->changed(window);                              // we moved it ourselves
         EXPECT_EQ(windows_->inspect(window)->frame.x, 420.0);
         moveTo(440);
         {
@@ -121,6 +121,12 @@ TEST_F(KeptAnswers, OneEventsReadingsAreReusedAndForgottenAfterward) {
     }
     moveTo(480);
     EXPECT_EQ(windows_->inspect(window)->frame.x, 480.0);  // outside any event: always asked
+    {
+        // Soon after a change of ours, the next event reads that window as it begins.
+        X11Windows::ReadScope scope(*windows_);
+        moveTo(500);
+        EXPECT_EQ(windows_->inspect(window)->frame.x, 480.0);
+    }
     xcb_destroy_window(server_->conn(), window);
     pump();
 }

@@ -279,7 +279,7 @@ AXError X11Accessibility::setAttributeValue(const Element& element, std::string_
 AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& to, bool move,
                                      bool resize) {
     const auto& a = conn_.atoms();
-    windows_.forget(window.id);
+    windows_.changed(window.id);
     const std::uint32_t bw2 = 2U * window.borderWidth;
     const std::uint32_t width = clientExtent(to.width, window.extents.left + window.extents.right + bw2);
     const std::uint32_t height = clientExtent(to.height, window.extents.top + window.extents.bottom + bw2);
@@ -330,7 +330,7 @@ AXError X11Accessibility::performAction(const Element& element, std::string_view
     auto window = liveWindow(element);
     if (!window) return AXError::kAXErrorInvalidUIElement;
     if (action != "AXRaise") return AXError::kAXErrorActionUnsupported;
-    windows_.forget(window->id);
+    windows_.changed(window->id);
     if (windows_.windowManagerRunning()) {
         conn_.sendRootMessage(window->id, conn_.atoms()._NET_ACTIVE_WINDOW, {kSourcePager, 0, 0, 0, 0});
     } else {

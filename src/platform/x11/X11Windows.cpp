@@ -29,14 +29,6 @@ std::string withoutTrailingNuls(std::string s) {
     return s;
 }
 
-struct Cookies {
-    xcb_get_window_attributes_cookie_t attributes;
-    xcb_get_geometry_cookie_t geometry;
-    xcb_translate_coordinates_cookie_t translation;
-    xcb_get_property_cookie_t extents, pid, netName, wmName, wmClass, types, states, wmState,
-        transient;
-};
-
 }  // namespace
 
 CoordinateSpace CoordinateSpace::fromMonitors(const std::vector<Monitor>& monitors) {
@@ -103,6 +95,20 @@ void X11Windows::enterScope() {
     scoped_.clear();
     scopedPointer_.reset();
     scopeStart_ = std::chrono::steady_clock::now();
+    if (recent_ == XCB_NONE || scopeStart_ - recentAt_ > kRecentLifetime || conn_.broken()) return;
+    // A drag changes the same window at every motion and reads the pointer first: both are
+    // asked for together, in one round trip.
+    const std::vector<xcb_window_t> windows{recent_};
+    const auto cookies = sendInspection(windows);
+    const auto pointerCookie = conn_.sendQueryPointer(conn_.root());
+    scoped_[recent_] = std::move(takeInspection(windows, cookies).front());
+    scopedPointer_ = conn_.takePointer(pointerCookie);
+}
+
+void X11Windows::changed(xcb_window_t window) {
+    scoped_.erase(window);
+    recent_ = window;
+    recentAt_ = std::chrono::steady_clock::now();
 }
 
 void X11Windows::leaveScope() {
@@ -221,6 +227,14 @@ std::vector<xcb_window_t> X11Windows::clientsBottomToTop() {
 }
 
 std::vector<std::optional<ClientWindow>> X11Windows::inspect(const std::vector<xcb_window_t>& windows) {
+    auto result = takeInspection(windows, sendInspection(windows));
+    if (scopeActive() && !conn_.broken()) {
+        for (std::size_t i = 0; i < windows.size(); ++i) scoped_[windows[i]] = result[i];
+    }
+    return result;
+}
+
+std::vector<X11Windows::Cookies> X11Windows::sendInspection(const std::vector<xcb_window_t>& windows) {
     const auto& a = conn_.atoms();
     std::vector<Cookies> cookies;
     cookies.reserve(windows.size());
@@ -234,6 +248,12 @@ std::vector<std::optional<ClientWindow>> X11Windows::inspect(const std::vector<x
                            conn_.sendGetProperty(w, a._NET_WM_STATE), conn_.sendGetProperty(w, a.WM_STATE),
                            conn_.sendGetProperty(w, XCB_ATOM_WM_TRANSIENT_FOR)});
     }
+    return cookies;
+}
+
+std::vector<std::optional<ClientWindow>> X11Windows::takeInspection(const std::vector<xcb_window_t>& windows,
+                                                                    const std::vector<Cookies>& cookies) {
+    const auto& a = conn_.atoms();
     std::vector<std::optional<ClientWindow>> result;
     result.reserve(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i) {
@@ -292,9 +312,6 @@ std::vector<std::optional<ClientWindow>> X11Windows::inspect(const std::vector<x
     }
     for (std::size_t i = 0; i < result.size(); ++i) {
         if (pidCookies[i].sent) result[i]->pid = conn_.takeClientPid(pidCookies[i]);
-    }
-    if (scopeActive() && !conn_.broken()) {
-        for (std::size_t i = 0; i < windows.size(); ++i) scoped_[windows[i]] = result[i];
     }
     return result;
 }

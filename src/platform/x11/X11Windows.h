@@ -84,8 +84,10 @@ public:
     // every event read from the connection must be passed to observe().
     void watch();
     void observe(const xcb_generic_event_t& event);
-    // A change we made ourselves: the window's readings in the open scope are stale.
-    void forget(xcb_window_t window) { scoped_.erase(window); }
+    // A change we made ourselves: the window's readings in the open scope are stale. For a
+    // short while after, each new scope reads this window together with the pointer.
+    void changed(xcb_window_t window);
+    static constexpr auto kRecentLifetime = std::chrono::milliseconds(100);
 
     // Whether an EWMH window manager runs: its check window exists and names itself. Kept,
     // once watching, until the check window or the root's check property changes.
@@ -115,6 +117,15 @@ public:
     CoordinateSpace coordinateSpace() { return CoordinateSpace::fromMonitors(conn_.monitors()); }
 
 private:
+    struct Cookies {
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_geometry_cookie_t geometry;
+        xcb_translate_coordinates_cookie_t translation;
+        xcb_get_property_cookie_t extents, pid, netName, wmName, wmClass, types, states, wmState, transient;
+    };
+    std::vector<Cookies> sendInspection(const std::vector<xcb_window_t>& windows);
+    std::vector<std::optional<ClientWindow>> takeInspection(const std::vector<xcb_window_t>& windows,
+                                                            const std::vector<Cookies>& cookies);
     void enterScope();
     void leaveScope();
     bool scopeActive();
@@ -125,6 +136,8 @@ private:
     std::chrono::steady_clock::time_point scopeStart_;
     std::unordered_map<xcb_window_t, std::optional<ClientWindow>> scoped_;
     std::optional<PointerState> scopedPointer_;
+    xcb_window_t recent_ = XCB_NONE;  // the window we changed last, and when
+    std::chrono::steady_clock::time_point recentAt_;
     std::optional<bool> wmRunning_;
     xcb_window_t wmCheck_ = XCB_NONE;
     std::optional<std::vector<std::uint32_t>> wmSupported_;
