@@ -3,7 +3,7 @@
 // formatted and then dropped (NullLogSink).
 #include <benchmark/benchmark.h>
 
-#include "AllocationCounter.h"
+#include "support/AllocationCounter.h"
 
 #include "app/AppDelegate.h"
 #include "platform/sim/Desktop.h"
@@ -29,12 +29,12 @@ struct Program {
 void BM_IdleMotion(benchmark::State& state) {
     Program program;
     double x = 300.0;
-    const std::size_t before = bench::allocationCount();
+    const std::size_t before = counting::allocationCount();
     for (auto _ : state) {
         x = x > 1000.0 ? 300.0 : x + 5.0;
         program.desktop.movePointer({x, 700.0});
     }
-    const auto allocations = static_cast<double>(bench::allocationCount() - before);
+    const auto allocations = static_cast<double>(counting::allocationCount() - before);
     state.counters["allocs_per_event"] =
         benchmark::Counter(allocations / static_cast<double>(state.iterations()));
     state.SetItemsProcessed(state.iterations());

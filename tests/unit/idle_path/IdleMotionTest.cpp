@@ -1,5 +1,5 @@
 // Pointer motion with no gesture that may act must cost nothing: no heap allocation, no
-// platform call, no log line. This program replaces the global allocator to count.
+// platform call, no log line. This program links the counting allocator.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -9,24 +9,8 @@
 
 #include "app/AppDelegate.h"
 #include "platform/sim/Desktop.h"
+#include "support/AllocationCounter.h"
 
-namespace {
-std::size_t allocations = 0;
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-// The library's temporary buffers use the nothrow form: it must pair with the delete above.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    ++allocations;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace tugworth {
 namespace {
@@ -63,13 +47,13 @@ TEST_P(IdleMotion, BurstOfMotionEventsAllocatesAndCallsNothing) {
     delegate.hasAccessibilityPermissions = GetParam().permitted;
     const Point before = delegate.initialLocation;
     desktop.resetPlatformCallCount();
-    const std::size_t allocationsBefore = allocations;
+    const std::size_t allocationsBefore = counting::allocationCount();
 
     for (int i = 0; i < kBurst; ++i) {
         desktop.movePointer({static_cast<double>(i), static_cast<double>(2 * i)}, i % 2 == 1);
     }
 
-    EXPECT_EQ(allocations - allocationsBefore, 0U);
+    EXPECT_EQ(counting::allocationCount() - allocationsBefore, 0U);
     EXPECT_EQ(desktop.platformCallCount(), 0U);
     EXPECT_TRUE(desktop.logCapture().lines().empty());
     EXPECT_EQ(delegate.initialLocation, before);
@@ -85,10 +69,10 @@ INSTANTIATE_TEST_SUITE_P(Gate, IdleMotion,
 TEST_F(IdleMotion, CountersSeeAnActiveDrag) {
     desktop.sendFlagsChanged(kModifierCommand | kModifierControl);
     desktop.resetPlatformCallCount();
-    const std::size_t allocationsBefore = allocations;
+    const std::size_t allocationsBefore = counting::allocationCount();
     for (int i = 1; i <= 10; ++i) desktop.movePointer({300.0 + 5.0 * i, 700.0});
     EXPECT_GT(desktop.platformCallCount(), 0U);
-    EXPECT_GT(allocations - allocationsBefore, 0U);
+    EXPECT_GT(counting::allocationCount() - allocationsBefore, 0U);
     EXPECT_EQ(desktop.windowFrame(12), (Rect{150.0, 100.0, 800.0, 600.0}));
 }
 

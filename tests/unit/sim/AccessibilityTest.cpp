@@ -2,25 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/sim/Desktop.h"
+#include "support/AllocationCounter.h"
 
-// This program replaces the global allocator to count, so that a test can show that a read
-// allocates nothing. (Each test program that counts needs its own replacement.)
-namespace {
-std::size_t allocations = 0;
-}
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace tugworth {
 namespace {
@@ -197,7 +180,7 @@ TEST_F(AccessibilityFixture, ClosedWindowsAndQuitProcessesAnswerInvalidElement) 
 TEST_F(AccessibilityFixture, GeometryReadsAndWritesAllocateNothing) {
     desktop.window(12)->attributes["AXTitle"].read = AXError::kAXErrorNoValue;
     const Value move(AXValue::create(Point{1, 1}));
-    const std::size_t before = allocations;
+    const std::size_t before = counting::allocationCount();
     for (int i = 0; i < 100; ++i) {
         ASSERT_EQ(read(notes, "AXPosition"), kOk);
         ASSERT_EQ(read(notes, "AXSize"), kOk);
@@ -206,7 +189,7 @@ TEST_F(AccessibilityFixture, GeometryReadsAndWritesAllocateNothing) {
         Pid pid = 0;
         ASSERT_EQ(ax().getPid(notes, pid), kOk);
     }
-    EXPECT_EQ(allocations, before);
+    EXPECT_EQ(counting::allocationCount(), before);
 }
 
 TEST_F(AccessibilityFixture, EveryPlatformCallIsCountedAndTheCountResets) {

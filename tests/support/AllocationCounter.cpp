@@ -1,10 +1,10 @@
-#include "AllocationCounter.h"
+#include "support/AllocationCounter.h"
 
 #include <cstdlib>
 #include <new>
 
 namespace {
-std::size_t allocations = 0;  // the benchmarks run on one thread
+std::size_t allocations = 0;  // the programs that count run their work on one thread
 
 void* allocate(std::size_t size) noexcept {
     ++allocations;
@@ -12,9 +12,9 @@ void* allocate(std::size_t size) noexcept {
 }
 }  // namespace
 
-namespace tugworth::bench {
+namespace tugworth::counting {
 std::size_t allocationCount() { return allocations; }
-}  // namespace tugworth::bench
+}  // namespace tugworth::counting
 
 void* operator new(std::size_t size) {
     if (void* p = allocate(size)) return p;
