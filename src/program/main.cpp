@@ -1,4 +1,5 @@
 // tugworth: the program on the user's X11 desktop. Core + X11 platform + Qt user interface.
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <string>
@@ -28,6 +29,32 @@ const char* signalName(int signal) {
     }
 }
 
+// Qt ends the process itself (status 1) when its own connection to the X server breaks, which
+// can happen before our notifier has seen ours break: the lost display is then reported on the
+// way out instead.
+struct LostDisplayReport {
+    x11::X11Desktop* desktop = nullptr;  // set while the event loop runs
+    Log* log = nullptr;
+    bool reported = false;
+};
+LostDisplayReport lostDisplayReport;
+
+void reportLostDisplay(const x11::X11Desktop& desktop, Log& log) {
+    log.error(desktop.connectionError().value_or("Lost the connection to the X server"));
+}
+
+extern "C" void reportLostDisplayAtExit() {
+    LostDisplayReport& report = lostDisplayReport;
+    // The server's sockets close one after the other as it dies: ours may lag behind Qt's.
+    constexpr std::chrono::milliseconds kPatience{300};
+    if (report.desktop == nullptr || report.reported ||
+        !report.desktop->checkConnectionLost(kPatience)) {
+        return;
+    }
+    report.reported = true;
+    reportLostDisplay(*report.desktop, *report.log);
+}
+
 int runOnDesktop(int argc, char** argv, StdoutLogSink& logSink, Log& log) {
     std::string error;
     std::unique_ptr<x11::X11Desktop> desktop = x11::X11Desktop::connect(nullptr, error);
@@ -46,13 +73,15 @@ int runOnDesktop(int argc, char** argv, StdoutLogSink& logSink, Log& log) {
     qt::QtSettingsStorage storage(qt::QtSettingsStorage::defaultFilePath(), logSink);
 
     // The X11 platform's events arrive on its own connection, watched by the Qt loop.
-    bool lostDisplay = false;
+    bool& lostDisplay = lostDisplayReport.reported;
+    lostDisplayReport = {desktop.get(), &log, false};
+    std::atexit(reportLostDisplayAtExit);
     QSocketNotifier xEvents(desktop->fileDescriptor(), QSocketNotifier::Read);
     auto dispatch = [&] {
         if (lostDisplay || desktop->dispatchPendingEvents()) return;
         lostDisplay = true;
         xEvents.setEnabled(false);
-        log.error(desktop->connectionError().value_or("Lost the connection to the X server"));
+        reportLostDisplay(*desktop, log);
         toolkit.terminate();
     };
     QObject::connect(&xEvents, &QSocketNotifier::activated, dispatch);
@@ -71,6 +100,7 @@ int runOnDesktop(int argc, char** argv, StdoutLogSink& logSink, Log& log) {
     Platform platform{desktop->accessibility(), desktop->windowServer(), desktop->desktop(),
                       desktop->monitors(), toolkit, storage, logSink};
     const int status = runApplication(platform);
+    lostDisplayReport.desktop = nullptr;  // gone with this frame
     return lostDisplay ? EXIT_FAILURE : status;
 }
 

@@ -1,6 +1,8 @@
 // The bundle of the X11 services over one connection, and the start-up session check.
 #include "platform/x11/X11Desktop.h"
 
+#include <poll.h>
+
 #include <cstdlib>
 
 #include "platform/x11/X11Accessibility.h"
@@ -44,6 +46,21 @@ bool X11Desktop::dispatchPendingEvents() {
     monitors_->dispatchPending();
     connection_->flush();
     return !connection_->broken();
+}
+
+bool X11Desktop::checkConnectionLost(std::chrono::milliseconds patience) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (true) {
+        // Reading is what reveals a server that has gone away.
+        while (ReplyPtr<xcb_generic_event_t> dropped{xcb_poll_for_event(connection_->raw())}) {
+        }
+        if (connection_->broken()) return true;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        pollfd readable{connection_->fileDescriptor(), POLLIN, 0};
+        ::poll(&readable, 1, static_cast<int>(left.count()));
+    }
 }
 
 std::optional<std::string> X11Desktop::connectionError() const {

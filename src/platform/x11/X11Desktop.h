@@ -1,6 +1,7 @@
 // The real desktop on an X server: the four platform services over one xcb connection.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,6 +46,10 @@ public:
 
     // Why the connection broke, in words for the user; nullopt while it works.
     std::optional<std::string> connectionError() const;
+
+    // For the way out: reads what arrives on the connection, for at most `patience`, without
+    // handing it to anyone, and answers whether the connection has broken meanwhile.
+    bool checkConnectionLost(std::chrono::milliseconds patience);
 
 private:
     explicit X11Desktop(std::unique_ptr<XConnection> connection);

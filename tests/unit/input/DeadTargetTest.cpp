@@ -34,10 +34,14 @@ protected:
             desktop.quit(kApp);
         }
     }
-    std::uint64_t chord() const { return GetParam().resizing ? kCommandControlShift : kCommandControl; }
+    std::uint64_t chord() const {
+        return GetParam().resizing ? kCommandControlShift : kCommandControl;
+    }
     Rect afterStep(Rect frame, double dx) const {
-        if (GetParam().resizing) frame.width += dx;
-        else frame.x += dx;
+        if (GetParam().resizing)
+            frame.width += dx;
+        else
+            frame.x += dx;
         return frame;
     }
 };
