@@ -107,6 +107,9 @@ int runOnDesktop(int argc, char** argv, StdoutLogSink& logSink, Log& log) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Past a file-size limit a write should fail and be reported, not end the program: the
+    // settings writer then keeps the previous file.
+    std::signal(SIGXFSZ, SIG_IGN);
     StdoutLogSink logSink;
     Log log(logSink);
     int status = EXIT_FAILURE;

@@ -18,6 +18,8 @@ namespace {
 
 std::string toStd(const QString& text) { return text.toStdString(); }
 
+constexpr qint64 kMaxFileSize = 1024 * 1024;
+
 enum class TextKind { Boolean, Integer, Real, String };
 
 // How a plain text in the file reads back. The writer marks text that would not read back as
@@ -106,6 +108,11 @@ QString QtSettingsStorage::defaultFilePath() {
 SettingsMap QtSettingsStorage::load() {
     const QFileInfo info(filePath_);
     if (!info.exists()) return {};
+    if (info.isFile() && info.size() > kMaxFileSize) {
+        // Seven settings take a few hundred bytes; parsing megabytes would stall the launch.
+        setAside(QStringLiteral("it is larger than 1 MiB"));
+        return {};
+    }
     QFile file(filePath_);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
         setAside(QStringLiteral("it cannot be read"));
@@ -182,7 +189,11 @@ bool QtSettingsStorage::save(const SettingsMap& values) {
     }
     settings.sync();
     if (settings.status() != QSettings::NoError) {
-        return reportWriteFailure(QStringLiteral("the folder is not writable"));
+        // The previous file is still whole: only a complete new one replaces it.
+        const bool folderWritable = QFileInfo(info.absolutePath()).isWritable();
+        return reportWriteFailure(
+            folderWritable ? QStringLiteral("it could not be written in full; is the disk full?")
+                           : QStringLiteral("the folder is not writable"));
     }
     return true;
 }
