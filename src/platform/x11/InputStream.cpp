@@ -59,6 +59,11 @@ ModifierMap findModifierMap(const std::vector<std::uint8_t>& modifierKeycodes,
     return map;
 }
 
+void InputStream::setModifierMap(const ModifierMap& map) {
+    map_ = map;
+    modifiersChanged(mods_);
+}
+
 void InputStream::seed(std::uint16_t coreButtonMask, std::uint8_t mods) {
     held_.reset();
     // Button1Mask is 0x100 ... Button5Mask 0x1000; 4 and 5 are wheel steps, never held.
@@ -94,6 +99,22 @@ void InputStream::modifiersChanged(std::uint8_t mods) {
     if (flags == flags_) return;  // Num Lock, groups and the like are not ours to report
     flags_ = flags;
     out_.push_back({EventType::FlagsChanged, flags_});
+}
+
+void InputStream::modifiersConfirmed(std::uint8_t mods) {
+    if (!motionWaiting()) {
+        modifiersChanged(mods);
+        return;
+    }
+    Event motion = out_.back();
+    out_.pop_back();
+    modifiersChanged(mods);
+    motion.modifierFlags = flags_;
+    out_.push_back(motion);
+}
+
+bool InputStream::holdsChordKeys() const {
+    return (flags_ & (kModifierShift | kModifierControl | kModifierOption | kModifierCommand)) != 0;
 }
 
 std::vector<Event> InputStream::take() {

@@ -31,10 +31,8 @@ ModifierMap findModifierMap(const std::vector<std::uint8_t>& modifierKeycodes,
 
 class InputStream {
 public:
-    void setModifierMap(const ModifierMap& map) {
-        map_ = map;
-        flags_ = modifierFlags(mods_, map_);
-    }
+    // A new keymap can give the keys held now other flags: that is a flags change too.
+    void setModifierMap(const ModifierMap& map);
     // The state when monitoring starts: core button mask bits and modifier state.
     void seed(std::uint16_t coreButtonMask, std::uint8_t mods);
 
@@ -42,11 +40,20 @@ public:
     void buttonReleased(std::uint32_t button);
     void pointerMoved();
     void modifiersChanged(std::uint8_t mods);
+    // The modifier state read afresh from the server, for when a change may have gone unseen
+    // (a grab began or ended, a long quiet spell). A difference is reported before the motion
+    // that waits, so that the motion is judged by the keys really held.
+    void modifiersConfirmed(std::uint8_t mods);
 
     bool anyButtonHeld() const { return held_.any(); }
     // For when the server says no button is down although we saw no release.
     void forgetButtons() { held_.reset(); }
     std::uint64_t currentFlags() const { return flags_; }
+    // Whether Shift, Control, Option or Command is held (Caps Lock does not count).
+    bool holdsChordKeys() const;
+    bool motionWaiting() const {
+        return !out_.empty() && out_.back().type == EventType::MouseMoved;
+    }
 
     // The events made since the last call, in order.
     std::vector<Event> take();

@@ -13,6 +13,9 @@ namespace {
 
 constexpr int kMaxDispatchRounds = 16;  // then the event loop gets a turn
 constexpr int kMaxWindowDepth = 8;
+// While a chord is held and nothing is heard of the modifiers for this long, motion makes us
+// ask the server which keys are really down.
+constexpr std::chrono::seconds kQuietSpell{1};
 
 std::uint64_t maskOf(EventType type) {
     return type == EventType::MouseMoved ? kEventMaskMouseMoved : kEventMaskFlagsChanged;
@@ -35,7 +38,8 @@ bool X11EventMonitors::start(std::string& error) {
         std::uint32_t bits;
     } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
            XCB_INPUT_XI_EVENT_MASK_RAW_MOTION | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS |
-               XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE};
+               XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE | XCB_INPUT_XI_EVENT_MASK_FOCUS_IN |
+               XCB_INPUT_XI_EVENT_MASK_FOCUS_OUT};
     auto xiCookie = xcb_input_xi_select_events_checked(c, conn_.root(), 1, &mask.head);
 
     xcb_xkb_select_events_details_t details{};
@@ -65,7 +69,23 @@ bool X11EventMonitors::start(std::string& error) {
     }
     refreshModifierMap();
     input_.seed(pointer ? pointer->mask : 0, state ? state->mods : 0);
+    modifiersHeard_ = std::chrono::steady_clock::now();
     return true;
+}
+
+bool X11EventMonitors::modifiersInDoubt(std::chrono::steady_clock::time_point now) const {
+    if (rootFocusMoved_) return true;
+    return input_.motionWaiting() && input_.holdsChordKeys() &&
+           now - modifiersHeard_ >= kQuietSpell;
+}
+
+void X11EventMonitors::rereadModifiers(std::chrono::steady_clock::time_point now) {
+    rootFocusMoved_ = false;
+    modifiersHeard_ = now;
+    xcb_connection_t* c = conn_.raw();
+    ReplyPtr<xcb_xkb_get_state_reply_t> state(
+        xcb_xkb_get_state_reply(c, xcb_xkb_get_state(c, XCB_XKB_ID_USE_CORE_KBD), nullptr));
+    if (state) input_.modifiersConfirmed(state->mods);
 }
 
 void X11EventMonitors::refreshModifierMap() {
@@ -113,6 +133,9 @@ void X11EventMonitors::dispatchPending() {
                 input_.forgetButtons();
             }
         }
+        if (const auto now = std::chrono::steady_clock::now(); modifiersInDoubt(now)) {
+            rereadModifiers(now);
+        }
         // Handlers make requests of their own; events read meanwhile wait in xcb's queue,
         // where the socket notifier cannot see them, hence the next round.
         for (const Event& e : input_.take()) deliver(e);
@@ -131,6 +154,9 @@ void X11EventMonitors::process(const xcb_generic_event_t& event) {
             case XCB_INPUT_RAW_BUTTON_PRESS: input_.buttonPressed(raw.detail); break;
             case XCB_INPUT_RAW_BUTTON_RELEASE: input_.buttonReleased(raw.detail); break;
             case XCB_INPUT_RAW_MOTION: input_.pointerMoved(); break;
+            // The root's focus moves when a keyboard grab begins or ends.
+            case XCB_INPUT_FOCUS_IN:
+            case XCB_INPUT_FOCUS_OUT: rootFocusMoved_ = true; break;
             default: break;
         }
         return;
@@ -142,6 +168,7 @@ void X11EventMonitors::process(const xcb_generic_event_t& event) {
     if (conn_.hasXkb() && type == conn_.xkbFirstEvent()) {
         const auto& xkb = reinterpret_cast<const xcb_xkb_state_notify_event_t&>(event);
         if (xkb.xkbType == XCB_XKB_STATE_NOTIFY) {
+            modifiersHeard_ = std::chrono::steady_clock::now();
             input_.modifiersChanged(xkb.mods);
         } else if (xkb.xkbType == XCB_XKB_MAP_NOTIFY || xkb.xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY) {
             refreshModifierMap();

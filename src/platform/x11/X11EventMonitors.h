@@ -1,6 +1,7 @@
 // Event monitors over XInput 2 raw events and XKB state notifications on the root window.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <utility>
@@ -34,6 +35,8 @@ public:
 private:
     void process(const xcb_generic_event_t& event);
     void refreshModifierMap();
+    bool modifiersInDoubt(std::chrono::steady_clock::time_point now) const;
+    void rereadModifiers(std::chrono::steady_clock::time_point now);
     void deliver(const Event& event);
     bool hasLocalHandler(std::uint64_t mask) const;
     bool belongsToThisProcess(EventType type);
@@ -42,6 +45,10 @@ private:
     XConnection& conn_;
     X11Windows& windows_;
     InputStream input_;
+    // When the server last told us the modifier state, and whether a grab began or ended
+    // since: then a release may have gone to another client unseen, and the state is re-read.
+    std::chrono::steady_clock::time_point modifiersHeard_;
+    bool rootFocusMoved_ = false;
     std::vector<std::pair<std::uint64_t, GlobalEventHandler>> global_;
     std::vector<std::pair<std::uint64_t, LocalEventHandler>> local_;
 };
