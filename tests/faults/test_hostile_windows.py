@@ -4,6 +4,7 @@ program keeps moving windows."""
 
 import os
 import signal
+import subprocess
 import tempfile
 import unittest
 
@@ -46,8 +47,10 @@ class HostileWindows(FaultTest):
     def test_process_ids_that_lie_do_not_confuse_the_program(self):
         program = self.launch()
         other, _ = self.xclock("other", "100x100+900+500")
+        gone = subprocess.Popen(["true"])
+        gone.wait()
         claims = {"another process": other.pid, "none": 0, "a negative one": -5,
-                  "this program": program.process.pid}
+                  "this program": program.process.pid, "a process that has exited": gone.pid}
         for case, (name, pid) in enumerate(claims.items()):
             with self.subTest(name):
                 self.drag_hostile(program, case, f"liar{case}", "--pid", str(pid))

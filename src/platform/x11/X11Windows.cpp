@@ -282,7 +282,10 @@ std::vector<std::optional<ClientWindow>> X11Windows::takeInspection(const std::v
         w.frame = {origin->x - bw - double(w.extents.left), origin->y - bw - double(w.extents.top),
                    double(geometry->width) + 2.0 * bw + double(w.extents.left + w.extents.right),
                    double(geometry->height) + 2.0 * bw + double(w.extents.top + w.extents.bottom)};
-        if (auto pid = props[1].firstWord(); pid && *pid > 0 && *pid <= 0x7fffffffU) {
+        // A pid of no running process (a client on another host, or in a sandbox with its
+        // own process numbers) says nothing: the server is asked who created the window.
+        if (auto pid = props[1].firstWord(); pid && *pid > 0 && *pid <= 0x7fffffffU &&
+                                             processIsRunning(static_cast<Pid>(*pid))) {
             w.pid = static_cast<Pid>(*pid);
         }
         if (auto name = props[2].bytes(); name && props[2].type() == a.UTF8_STRING) {
