@@ -40,6 +40,7 @@ inline constexpr std::array<std::string_view, 14> kAttributes{
     "AXPosition",      "AXSize",       "AXFrame",   "AXRole",    "AXTitle",
     "AXSubrole",       "AXParent",     "AXHidden",  "AXWindows", "AXMinimized",
     "AXFocusedWindow", "AXMainWindow", "AXActions", "Position"};
+// The window-list keys, and one key of the bounds so that stray dictionaries may carry it.
 inline constexpr std::array<std::string_view, 8> kEntryKeys{
     "kCGWindowOwnerName", "kCGWindowOwnerPID", "kCGWindowNumber",     "kCGWindowName",
     "kCGWindowLayer",     "kCGWindowBounds",   "kCGWindowIsOnscreen", "X"};
@@ -177,7 +178,10 @@ inline void buildDesktop(ByteReader& in, sim::Desktop& desktop) {
             const std::int64_t id = in.pick(kWindowIds);
             if (!usedIds.insert(id).second)
                 continue;
-            sim::WindowModel& window = desktop.addWindow(pid, id, rect(in), title(in));
+            // Read apart: the order of a call's arguments differs between compilers, and the
+            // corpus must decode alike under each.
+            const Rect frame = rect(in);
+            sim::WindowModel& window = desktop.addWindow(pid, id, frame, title(in));
             window.minimized = in.byte() % 8 == 0;
             window.layer = in.integer();
             addOverrides(in, window.attributes);
