@@ -49,39 +49,9 @@ fi
 need Xvfb:xvfb openbox:openbox xclock:x11-apps xterm:xterm xdotool:xdotool trayer:trayer \
   xwininfo:x11-utils import:imagemagick
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  local i
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM HUP PIPE  # so that the clean-up runs on these too
-
-# Polls a condition for at most ten seconds.
-wait_for() {
-  local what=$1; shift
-  for _ in $(seq 200); do "$@" >/dev/null 2>&1 && return 0; sleep 0.05; done
-  echo "Timed out waiting for $what" >&2
-  exit 1
-}
-
-exec 3<> "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-pids+=($!)
-wait_for "the virtual display" grep -q . "$work/displayfd"
-export DISPLAY=":$(head -1 "$work/displayfd")"
-unset WAYLAND_DISPLAY
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+source "$root/scripts/lib/virtual-desktop.sh"
+start_virtual_desktop
 echo "No X display here: showing Tugworth on a private virtual display $DISPLAY"
-
-# openbox runs its start-up command once it manages the screen.
-openbox --startup "touch $work/openbox-ready" >/dev/null 2>&1 &
-pids+=($!)
-wait_for "openbox" test -e "$work/openbox-ready"
 trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
   --transparent false >/dev/null 2>&1 &
 pids+=($!)

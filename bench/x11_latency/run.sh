@@ -16,38 +16,8 @@ for binary in "$program" "$harness"; do
   [ -x "$binary" ] || { echo "missing $binary: build it first" >&2; exit 1; }
 done
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  local i
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM HUP PIPE
-
-wait_for() {  # what command...: polls for at most ten seconds
-  local what=$1; shift
-  for _ in $(seq 200); do "$@" >/dev/null 2>&1 && return 0; sleep 0.05; done
-  echo "Timed out waiting for $what" >&2
-  exit 1
-}
-
-exec 3<> "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-server=$!
-pids+=("$server")
-wait_for "the virtual display" grep -q . "$work/displayfd"
-export DISPLAY=":$(head -1 "$work/displayfd")"
-unset WAYLAND_DISPLAY
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
-
-openbox --startup "touch $work/openbox-ready" >/dev/null 2>&1 &
-wm=$!
-pids+=("$wm")
-wait_for "openbox" test -e "$work/openbox-ready"
+source "$(dirname "$0")/../../scripts/lib/virtual-desktop.sh"
+start_virtual_desktop
 xclock -geometry 200x200+100+100 >/dev/null 2>&1 &
 pids+=($!)
 wait_for "xclock" sh -c "xwininfo -root -tree | grep -q XClock"
@@ -64,7 +34,7 @@ if [ -n "${TUGWORTH_PERF_DATA:-}" ]; then
   perf_pid=$!
   sleep 1
 fi
-"$harness" --tugworth-pid "$tugworth" --wm-pid "$wm" --server-pid "$server" "$@"
+"$harness" --tugworth-pid "$tugworth" --wm-pid "$wm_pid" --server-pid "$xserver_pid" "$@"
 if [ -n "${perf_pid:-}" ]; then kill -INT "$perf_pid"; wait "$perf_pid" || true; fi
 lines=$(wc -l <"$work/tugworth.log")
 echo
