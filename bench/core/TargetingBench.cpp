@@ -55,7 +55,9 @@ void capture(benchmark::State& state, Point pointer, bool expectTarget) {
 void BM_CaptureOverFrontWindow(benchmark::State& state) {
     capture(state, kOverFrontWindow, true);
 }
-void BM_CaptureOverNoWindow(benchmark::State& state) { capture(state, kOverNoWindow, false); }
+void BM_CaptureOverNoWindow(benchmark::State& state) {
+    capture(state, kOverNoWindow, false);
+}
 
 void sizes(benchmark::internal::Benchmark* b) {
     for (std::int64_t windows : {10, 100, 1000}) {

@@ -106,8 +106,9 @@ public:
         }
         if (!follows) {
             press(chord, false);
-            return fail(error, mode == Mode::Tugworth ? "the window did not follow a Tugworth drag"
-                                                     : "the window did not follow the window manager's drag");
+            return fail(error, mode == Mode::Tugworth
+                                   ? "the window did not follow a Tugworth drag"
+                                   : "the window did not follow the window manager's drag");
         }
         pause(0.2);
         const auto start = desk_.frame();
@@ -139,7 +140,8 @@ private:
     Chord chordFor(Mode mode, std::string& error) {
         Chord chord;
         const std::vector<std::uint32_t> keysyms =
-            mode == Mode::Tugworth ? std::vector<std::uint32_t>{kSuperL, kControlL} : std::vector<std::uint32_t>{kAltL};
+            mode == Mode::Tugworth ? std::vector<std::uint32_t>{kSuperL, kControlL}
+                                   : std::vector<std::uint32_t>{kAltL};
         for (std::uint32_t keysym : keysyms) {
             auto code = desk_.keycodeOf(keysym);
             if (!code) {
@@ -158,7 +160,8 @@ private:
             if (chord.button) desk_.button(1, true);
         } else {
             if (chord.button) desk_.button(1, false);
-            for (auto it = chord.keys.rbegin(); it != chord.keys.rend(); ++it) desk_.key(*it, false);
+            for (auto it = chord.keys.rbegin(); it != chord.keys.rend(); ++it)
+                desk_.key(*it, false);
         }
     }
 
@@ -169,7 +172,8 @@ private:
         desk_.drain(moves);
         moves.clear();
         std::vector<double> sentAt(deltas.size());
-        const double cpuBefore[] = {cpuMilliseconds(options_.tugworth), cpuMilliseconds(options_.windowManager),
+        const double cpuBefore[] = {cpuMilliseconds(options_.tugworth),
+                                    cpuMilliseconds(options_.windowManager),
                                     cpuMilliseconds(options_.server)};
 
         const double period = rate > 0 ? 1.0 / rate : 0.0;
@@ -192,12 +196,14 @@ private:
             const std::size_t before = moves.size();
             desk_.drain(moves);
             if (moves.size() != before) lastMove = monotonicSeconds();
-            arrived = !moves.empty() && moves.back().second.x == goal.x && moves.back().second.y == goal.y;
+            arrived = !moves.empty() && moves.back().second.x == goal.x &&
+                      moves.back().second.y == goal.y;
         }
         const double perThousand = 1000.0 / static_cast<double>(deltas.size());
         double* cpu[] = {&result.cpuMover, &result.cpuWindowManager, &result.cpuServer};
         const pid_t pids[] = {options_.tugworth, options_.windowManager, options_.server};
-        for (std::size_t k = 0; k < 3; ++k) *cpu[k] = (cpuMilliseconds(pids[k]) - cpuBefore[k]) * perThousand;
+        for (std::size_t k = 0; k < 3; ++k)
+            *cpu[k] = (cpuMilliseconds(pids[k]) - cpuBefore[k]) * perThousand;
 
         std::vector<Observation> observations;
         observations.reserve(moves.size());
@@ -222,7 +228,9 @@ struct Row {
 };
 
 void printTable(int rate, std::size_t motions, const RunResult& t, const RunResult& o) {
-    const auto ms = [](const RunResult& r, double q) { return 1000.0 * quantile(caughtUp(r.matching.latencies), q); };
+    const auto ms = [](const RunResult& r, double q) {
+        return 1000.0 * quantile(caughtUp(r.matching.latencies), q);
+    };
     const auto slices = [](const RunResult& r) {
         auto p = p99BySlice(r.matching.latencies, 10);
         for (double& v : p) v *= 1000.0;
@@ -244,8 +252,8 @@ void printTable(int rate, std::size_t motions, const RunResult& t, const RunResu
         {"motions never caught up", double(t.matching.missed), double(o.matching.missed), false},
         {"sending took (s)", t.seconds, o.seconds, false},
     };
-    std::printf("\n### %s, %zu motions\n\n", rate > 0 ? (std::to_string(rate) + " Hz").c_str() : "As fast as possible",
-                motions);
+    std::printf("\n### %s, %zu motions\n\n",
+                rate > 0 ? (std::to_string(rate) + " Hz").c_str() : "As fast as possible", motions);
     std::printf("| figure | Tugworth | openbox | Tugworth / openbox |\n|---|---:|---:|---:|\n");
     for (const Row& row : rows) {
         std::printf("| %s | %.3f | %.3f | ", row.figure.c_str(), row.tugworth, row.openbox);
@@ -256,7 +264,9 @@ void printTable(int rate, std::size_t motions, const RunResult& t, const RunResu
         }
     }
     if (!t.pointerExact || !o.pointerExact) {
-        std::printf("\nThe pointer did not travel the path exactly (acceleration?): positions are not comparable.\n");
+        std::printf(
+            "\nThe pointer did not travel the path exactly (acceleration?): positions are not "
+            "comparable.\n");
     }
 }
 
@@ -264,21 +274,27 @@ bool parse(int argc, char** argv, Options& options) {
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string key = argv[i];
         const std::string value = argv[i + 1];
-        if (key == "--tugworth-pid") options.tugworth = std::stoi(value);
-        else if (key == "--wm-pid") options.windowManager = std::stoi(value);
-        else if (key == "--server-pid") options.server = std::stoi(value);
-        else if (key == "--class") options.windowClass = value;
-        else if (key == "--motions") options.motions = std::stoul(value);
+        if (key == "--tugworth-pid")
+            options.tugworth = std::stoi(value);
+        else if (key == "--wm-pid")
+            options.windowManager = std::stoi(value);
+        else if (key == "--server-pid")
+            options.server = std::stoi(value);
+        else if (key == "--class")
+            options.windowClass = value;
+        else if (key == "--motions")
+            options.motions = std::stoul(value);
         else if (key == "--rates") {
             options.rates.clear();
             std::istringstream list(value);
-            for (std::string rate; std::getline(list, rate, ',');) options.rates.push_back(std::stoi(rate));
+            for (std::string rate; std::getline(list, rate, ',');)
+                options.rates.push_back(std::stoi(rate));
         } else {
             return false;
         }
     }
-    return argc % 2 == 1 && options.tugworth > 0 && options.windowManager > 0 && options.motions > 0 &&
-           !options.rates.empty();
+    return argc % 2 == 1 && options.tugworth > 0 && options.windowManager > 0 &&
+           options.motions > 0 && !options.rates.empty();
 }
 
 }  // namespace

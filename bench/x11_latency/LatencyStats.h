@@ -24,7 +24,8 @@ struct Offset {
 // same to the left, one step down, and so on. Every position on it is visited once, so an
 // observed window position names exactly one motion, and the path stays inside a small square
 // however many motions it has. Every step is larger than the program's 2-point dead zone.
-inline std::vector<Offset> rasterPath(std::size_t motions, std::int32_t rowLength, std::int32_t step) {
+inline std::vector<Offset> rasterPath(std::size_t motions, std::int32_t rowLength,
+                                      std::int32_t step) {
     std::vector<Offset> deltas;
     deltas.reserve(motions);
     std::int32_t along = 0;
@@ -69,7 +70,8 @@ struct Matching {
 
 // Observations must come in the order they were read. A position seen again (a configure
 // that did not move the window) or one the window already passed adds nothing.
-inline Matching matchObservations(const std::vector<Offset>& expected, const std::vector<double>& sentAt,
+inline Matching matchObservations(const std::vector<Offset>& expected,
+                                  const std::vector<double>& sentAt,
                                   const std::vector<Observation>& observations) {
     std::map<Offset, std::size_t> motionAt;
     for (std::size_t i = 0; i < expected.size(); ++i) motionAt.emplace(expected[i], i);
@@ -114,7 +116,8 @@ inline std::vector<double> p99BySlice(const std::vector<double>& latencies, std:
     const std::size_t size = latencies.size() / parts;
     for (std::size_t p = 0; p < parts; ++p) {
         const auto first = latencies.begin() + static_cast<std::ptrdiff_t>(p * size);
-        const auto last = p + 1 == parts ? latencies.end() : first + static_cast<std::ptrdiff_t>(size);
+        const auto last =
+            p + 1 == parts ? latencies.end() : first + static_cast<std::ptrdiff_t>(size);
         result.push_back(quantile(caughtUp(std::vector<double>(first, last)), 0.99));
     }
     return result;

@@ -70,20 +70,25 @@ bool XTestDesk::findFrame(const std::string& windowClass, std::string& error) {
         const xcb_window_t window = pending.back();
         pending.pop_back();
         Reply<xcb_get_property_reply_t> cls(xcb_get_property_reply(
-            conn_, xcb_get_property(conn_, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr));
+            conn_, xcb_get_property(conn_, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64),
+            nullptr));
         if (cls && cls->format == 8) {
             const auto* bytes = static_cast<const char*>(xcb_get_property_value(cls.get()));
-            const std::string value(bytes, static_cast<std::size_t>(xcb_get_property_value_length(cls.get())));
+            const std::string value(
+                bytes, static_cast<std::size_t>(xcb_get_property_value_length(cls.get())));
             const auto split = value.find('\0');
-            if (split != std::string::npos && value.compare(split + 1, windowClass.size(), windowClass) == 0) {
+            if (split != std::string::npos &&
+                value.compare(split + 1, windowClass.size(), windowClass) == 0) {
                 client_ = window;
                 break;
             }
         }
-        Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(conn_, xcb_query_tree(conn_, window), nullptr));
+        Reply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(conn_, xcb_query_tree(conn_, window), nullptr));
         if (!tree) continue;
         const xcb_window_t* children = xcb_query_tree_children(tree.get());
-        pending.insert(pending.end(), children, children + xcb_query_tree_children_length(tree.get()));
+        pending.insert(pending.end(), children,
+                       children + xcb_query_tree_children_length(tree.get()));
     }
     if (client_ == XCB_NONE) {
         error = "no window of class " + windowClass + " on the display";
@@ -92,7 +97,8 @@ bool XTestDesk::findFrame(const std::string& windowClass, std::string& error) {
     // The window manager's frame: the client's ancestor that is a child of the root.
     frame_ = client_;
     for (int depth = 0; depth < 16; ++depth) {
-        Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(conn_, xcb_query_tree(conn_, frame_), nullptr));
+        Reply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(conn_, xcb_query_tree(conn_, frame_), nullptr));
         if (!tree) break;
         if (tree->parent == root_) {
             const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
@@ -118,7 +124,8 @@ std::optional<std::uint8_t> XTestDesk::keycodeOf(std::uint32_t keysym) {
         conn_, xcb_get_keyboard_mapping(conn_, setup->min_keycode, count), nullptr));
     if (!map || map->keysyms_per_keycode == 0) return std::nullopt;
     const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map.get());
-    const auto length = static_cast<std::size_t>(xcb_get_keyboard_mapping_keysyms_length(map.get()));
+    const auto length =
+        static_cast<std::size_t>(xcb_get_keyboard_mapping_keysyms_length(map.get()));
     for (std::size_t i = 0; i < length; ++i) {
         if (syms[i] == keysym) {
             return static_cast<std::uint8_t>(setup->min_keycode + i / map->keysyms_per_keycode);
@@ -134,8 +141,8 @@ void XTestDesk::key(std::uint8_t keycode, bool press) {
 }
 
 void XTestDesk::button(std::uint8_t number, bool press) {
-    xcb_test_fake_input(conn_, press ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, number, XCB_CURRENT_TIME,
-                        XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(conn_, press ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, number,
+                        XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     flush();
 }
 
@@ -148,27 +155,31 @@ void XTestDesk::moveRelative(std::int32_t dx, std::int32_t dy) {
 }
 
 void XTestDesk::warpPointer(std::int32_t x, std::int32_t y) {
-    xcb_test_fake_input(conn_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root_, static_cast<std::int16_t>(x),
-                        static_cast<std::int16_t>(y), 0);
+    xcb_test_fake_input(conn_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root_,
+                        static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 0);
     flush();
 }
 
 std::optional<FramePosition> XTestDesk::pointer() {
-    Reply<xcb_query_pointer_reply_t> reply(xcb_query_pointer_reply(conn_, xcb_query_pointer(conn_, root_), nullptr));
+    Reply<xcb_query_pointer_reply_t> reply(
+        xcb_query_pointer_reply(conn_, xcb_query_pointer(conn_, root_), nullptr));
     if (!reply) return std::nullopt;
     return FramePosition{reply->root_x, reply->root_y};
 }
 
 std::optional<FramePosition> XTestDesk::frame() {
-    Reply<xcb_get_geometry_reply_t> reply(xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, frame_), nullptr));
+    Reply<xcb_get_geometry_reply_t> reply(
+        xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, frame_), nullptr));
     if (!reply) return std::nullopt;
     return FramePosition{reply->x, reply->y};
 }
 
 std::optional<FramePosition> XTestDesk::frameSize() {
-    Reply<xcb_get_geometry_reply_t> reply(xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, frame_), nullptr));
+    Reply<xcb_get_geometry_reply_t> reply(
+        xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, frame_), nullptr));
     if (!reply) return std::nullopt;
-    return FramePosition{reply->width + 2 * reply->border_width, reply->height + 2 * reply->border_width};
+    return FramePosition{reply->width + 2 * reply->border_width,
+                         reply->height + 2 * reply->border_width};
 }
 
 void XTestDesk::placeFrame(std::int32_t x, std::int32_t y) {
@@ -177,15 +188,19 @@ void XTestDesk::placeFrame(std::int32_t x, std::int32_t y) {
     event.format = 32;
     event.window = client_;
     event.type = moveResize_;
-    const std::uint32_t data[5] = {kNorthWestGravity | kSourcePager | kMoveFlags, static_cast<std::uint32_t>(x),
-                                   static_cast<std::uint32_t>(y), 0, 0};
+    const std::uint32_t data[5] = {kNorthWestGravity | kSourcePager | kMoveFlags,
+                                   static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), 0,
+                                   0};
     std::memcpy(event.data.data32, data, sizeof data);
-    xcb_send_event(conn_, 0, root_, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+    xcb_send_event(conn_, 0, root_,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
     flush();
 }
 
-void XTestDesk::flush() { xcb_flush(conn_); }
+void XTestDesk::flush() {
+    xcb_flush(conn_);
+}
 
 void XTestDesk::drain(std::vector<std::pair<double, FramePosition>>& moves) {
     while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(conn_)}) {

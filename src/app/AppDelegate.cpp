@@ -19,7 +19,9 @@ bool AppDelegate::isRunningUnderTestHost() {
     return platform_.desktop.environmentContains(kTestHostVariable);
 }
 
-void AppDelegate::applicationWillFinishLaunching() { setInitialDockVisibility(); }
+void AppDelegate::applicationWillFinishLaunching() {
+    setInitialDockVisibility();
+}
 
 void AppDelegate::applicationDidFinishLaunching() {
     log_.debug("Application launched");

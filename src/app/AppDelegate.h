@@ -76,8 +76,8 @@ public:
     std::optional<Element> getFinderWindow(Pid pid);
 
     // --- stored fields, in declaration order ---
-    std::weak_ptr<Menu> statusMenu;               // an outlet no operation reads
-    std::shared_ptr<StatusItem> statusItem;       // present while shown in the menu bar
+    std::weak_ptr<Menu> statusMenu;          // an outlet no operation reads
+    std::shared_ptr<StatusItem> statusItem;  // present while shown in the menu bar
     UserDefaults& userDefaults;
     bool isResizing = false;
     bool isDragging = false;

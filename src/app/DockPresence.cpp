@@ -6,7 +6,9 @@ namespace tugworth {
 
 namespace {
 
-std::string_view choiceName(bool visible) { return visible ? "visible" : "hidden"; }
+std::string_view choiceName(bool visible) {
+    return visible ? "visible" : "hidden";
+}
 
 ActivationPolicy policyFor(bool dockVisible) {
     return dockVisible ? ActivationPolicy::Regular : ActivationPolicy::Accessory;

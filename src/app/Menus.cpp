@@ -22,7 +22,8 @@ void AppDelegate::setupStatusItem() {
     statusItem = application.statusItemWithLength(kVariableStatusItemLength);
     if (statusItem->hasButton()) {
         statusItem->setButtonImage(application.imageNamed(kStatusImageName));
-        if (!statusItem->buttonHasImage()) statusItem->setButtonTitle(std::string(kWindowPictograph));
+        if (!statusItem->buttonHasImage())
+            statusItem->setButtonTitle(std::string(kWindowPictograph));
     }
     statusItem->setMenu(makeApplicationMenu(installFreshServicesMenu(application)));
 }

@@ -46,7 +46,9 @@ std::optional<std::string> readValueAsString(const Value& value) {
 
 UserDefaults::UserDefaults(SettingsStorage& storage) : storage_(storage), stored_(storage.load()) {}
 
-void UserDefaults::registerDefaults(SettingsMap defaults) { registered_ = std::move(defaults); }
+void UserDefaults::registerDefaults(SettingsMap defaults) {
+    registered_ = std::move(defaults);
+}
 
 const Value* UserDefaults::lookup(std::string_view key) const {
     if (auto it = stored_.find(key); it != stored_.end()) return &it->second;
@@ -65,7 +67,9 @@ std::optional<std::string> UserDefaults::stringForKey(std::string_view key) cons
     return readValueAsString(*value);
 }
 
-void UserDefaults::setBool(bool value, std::string_view key) { setObject(Value(value), key); }
+void UserDefaults::setBool(bool value, std::string_view key) {
+    setObject(Value(value), key);
+}
 
 void UserDefaults::setObject(Value value, std::string_view key) {
     auto it = stored_.find(key);

@@ -28,8 +28,8 @@ public:
     // text (a Boolean as "1" or "0"); other kinds read as nothing.
     std::optional<std::string> stringForKey(std::string_view key) const;
 
-    void setBool(bool value, std::string_view key);        // setBool:forKey:
-    void setObject(Value value, std::string_view key);     // setObject:forKey:
+    void setBool(bool value, std::string_view key);     // setBool:forKey:
+    void setObject(Value value, std::string_view key);  // setObject:forKey:
 
     // Writes the stored layer to the storage when it has changed; false when that failed.
     bool synchronize();

@@ -17,11 +17,10 @@ void AppDelegate::setupEventMonitoring() {
     });
     monitors.addGlobalMonitor(kEventMaskFlagsChanged,
                               [this](const Event& event) { handleFlagsChanged(event); });
-    monitors.addLocalMonitor(kEventMaskFlagsChanged,
-                             [this](const Event& event) -> const Event* {
-                                 handleFlagsChanged(event);
-                                 return &event;
-                             });
+    monitors.addLocalMonitor(kEventMaskFlagsChanged, [this](const Event& event) -> const Event* {
+        handleFlagsChanged(event);
+        return &event;
+    });
 }
 
 }  // namespace tugworth

@@ -58,8 +58,7 @@ void AppDelegate::moveTargetWindow(double dx, double dy, const Element& element)
 }
 
 void AppDelegate::resizeTargetWindow(double dx, double dy, const Element& element) {
-    stepWithRetry<WindowResizer>(*this, dx, dy, element,
-                                 "Using alternative window for resizing");
+    stepWithRetry<WindowResizer>(*this, dx, dy, element, "Using alternative window for resizing");
 }
 
 }  // namespace tugworth

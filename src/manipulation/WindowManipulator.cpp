@@ -15,22 +15,19 @@ std::optional<Element> positionableElementAttribute(AccessibilityService& access
         return std::nullopt;
     }
     const Element* found = value.asElement();
-    if (found == nullptr || !supportsPositioning(accessibility, log, *found))
-        return std::nullopt;
+    if (found == nullptr || !supportsPositioning(accessibility, log, *found)) return std::nullopt;
     return *found;
 }
 
 // The entries of an "AXWindows" value, when it is a non-empty array holding only elements.
 std::optional<std::vector<Element>> elementArray(const Value& value) {
     const Value::Array* array = value.asArray();
-    if (array == nullptr || array->empty())
-        return std::nullopt;
+    if (array == nullptr || array->empty()) return std::nullopt;
     std::vector<Element> elements;
     elements.reserve(array->size());
     for (const Value& entry : *array) {
         const Element* element = entry.asElement();
-        if (element == nullptr)
-            return std::nullopt;
+        if (element == nullptr) return std::nullopt;
         elements.push_back(*element);
     }
     return elements;
@@ -41,11 +38,9 @@ std::optional<std::vector<Element>> elementArray(const Value& value) {
 bool supportsPositioning(AccessibilityService& accessibility, Log& log, const Element& element) {
     Value value;
     const AXError positionCode = accessibility.copyAttributeValue(element, "AXPosition", value);
-    if (positionCode == AXError::kAXErrorSuccess)
-        return true;
+    if (positionCode == AXError::kAXErrorSuccess) return true;
     const AXError frameCode = accessibility.copyAttributeValue(element, "AXFrame", value);
-    if (frameCode == AXError::kAXErrorSuccess)
-        return true;
+    if (frameCode == AXError::kAXErrorSuccess) return true;
     log.debug("Window doesn't support positioning: position=", positionCode, ", frame=", frameCode);
     return false;
 }
@@ -102,8 +97,7 @@ std::optional<Element> WindowManipulator::findAlternativeWindow() {
             log_.debug("Found ", static_cast<std::int64_t>(entries->size()),
                        " windows in application");
             for (const Element& entry : *entries) {
-                if (entry == window || !supportsPositioning(accessibility_, log_, entry))
-                    continue;
+                if (entry == window || !supportsPositioning(accessibility_, log_, entry)) continue;
                 log_.debug("Found alternative window that supports positioning");
                 return entry;
             }
@@ -133,8 +127,7 @@ std::optional<AXValue> WindowManipulator::readGeometry(std::string_view attribut
     Value value;
     code = accessibility_.copyAttributeValue(window, attribute, value);
     const AXValue* boxed = value.asAXValue();
-    if (code != AXError::kAXErrorSuccess || boxed == nullptr)
-        return std::nullopt;
+    if (code != AXError::kAXErrorSuccess || boxed == nullptr) return std::nullopt;
     return *boxed;
 }
 
@@ -146,16 +139,14 @@ std::optional<Rect> WindowManipulator::readFrame() {
         return std::nullopt;
     }
     Rect frame;
-    if (!boxed->getValue(frame))
-        return std::nullopt;
+    if (!boxed->getValue(frame)) return std::nullopt;
     log_.debug("Current window frame: ", frame);
     return frame;
 }
 
 bool WindowManipulator::isFreshSubstitute(const Element& candidate) const {
     for (const WindowManipulator* entered = this; entered != nullptr; entered = entered->caller_) {
-        if (entered->window == candidate)
-            return false;
+        if (entered->window == candidate) return false;
     }
     return true;
 }

@@ -18,8 +18,7 @@ Point movedOrigin(Point origin, double dx, double dy) {
 // Whether `value` is an array of strings only, one of them exactly `name`.
 bool stringListContains(const Value& value, std::string_view name) {
     const Value::Array* array = value.asArray();
-    if (array == nullptr)
-        return false;
+    if (array == nullptr) return false;
     const bool allStrings = std::all_of(array->begin(), array->end(), [](const Value& entry) {
         return entry.asString() != nullptr;
     });
@@ -38,8 +37,7 @@ bool WindowMover::manipulate(double dx, double dy) {
 bool WindowMover::moveUsingFrame(double dx, double dy) {
     log_.debug("Moving using frame - dx: ", dx, ", dy: ", dy);
     const auto frame = readFrame();
-    if (!frame)
-        return false;
+    if (!frame) return false;
     const Point origin = movedOrigin(frame->origin(), dx, dy);
     const Rect moved{origin.x, origin.y, frame->width, frame->height};
     const AXError code =
@@ -72,8 +70,7 @@ bool WindowMover::moveUsingPosition(double dx, double dy) {
         return moveUsingAlternativeAttributes(dx, dy);
     }
     Point position;
-    if (!boxed->getValue(position))
-        return false;
+    if (!boxed->getValue(position)) return false;
     log_.debug("Current window position: ", position);
 
     const Value boxedPoint = AXValue::create(movedOrigin(position, dx, dy));
@@ -105,8 +102,7 @@ bool WindowMover::performMoveAction() {
         !stringListContains(actions, "AXMove")) {
         return false;
     }
-    if (accessibility_.performAction(window, "AXMove") != AXError::kAXErrorSuccess)
-        return false;
+    if (accessibility_.performAction(window, "AXMove") != AXError::kAXErrorSuccess) return false;
     log_.success("Window moved using AXMoveAction");
     return true;
 }
@@ -117,8 +113,7 @@ bool WindowMover::moveUsingAlternativeAttributes(double dx, double dy) {
         AXError readCode{};
         const auto boxed = readGeometry(name, readCode);
         Point position;
-        if (!boxed || !boxed->getValue(position))
-            continue;
+        if (!boxed || !boxed->getValue(position)) continue;
         const Value boxedPoint = AXValue::create(movedOrigin(position, dx, dy));
         if (accessibility_.setAttributeValue(window, name, boxedPoint) ==
             AXError::kAXErrorSuccess) {

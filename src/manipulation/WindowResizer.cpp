@@ -27,8 +27,7 @@ bool WindowResizer::manipulate(double dx, double dy) {
 bool WindowResizer::resizeUsingFrame(double dx, double dy) {
     log_.debug("Resizing using frame - dx: ", dx, ", dy: ", dy);
     const auto frame = readFrame();
-    if (!frame)
-        return false;
+    if (!frame) return false;
     const Size size = resizedSize(frame->size(), dx, dy);
     const Rect resized{frame->x, frame->y, size.width, size.height};
     const AXError code =
@@ -49,8 +48,7 @@ bool WindowResizer::resizeUsingSize(double dx, double dy) {
         return false;
     }
     Size size;
-    if (!boxed->getValue(size))
-        return false;
+    if (!boxed->getValue(size)) return false;
     log_.debug("Current window size: ", size, ", adjusting by dx: ", dx, ", dy: ", dy);
 
     const AXError code = accessibility_.setAttributeValue(

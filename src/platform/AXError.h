@@ -52,6 +52,8 @@ inline constexpr std::array<AXErrorName, 16> kAllAXErrors{{
     {AXError::kAXErrorNotEnoughPrecision, "kAXErrorNotEnoughPrecision"},
 }};
 
-constexpr std::int32_t toInt(AXError code) { return static_cast<std::int32_t>(code); }
+constexpr std::int32_t toInt(AXError code) {
+    return static_cast<std::int32_t>(code);
+}
 
 }  // namespace tugworth

@@ -13,7 +13,9 @@ enum class AXValueType : int {
 
 class AXValue {
 public:
-    static AXValue create(Point p) { return AXValue(AXValueType::kAXValueCGPointType, {p.x, p.y, 0, 0}); }
+    static AXValue create(Point p) {
+        return AXValue(AXValueType::kAXValueCGPointType, {p.x, p.y, 0, 0});
+    }
     static AXValue create(Size s) {
         return AXValue(AXValueType::kAXValueCGSizeType, {0, 0, s.width, s.height});
     }

@@ -16,18 +16,30 @@ public:
     Log& operator=(const Log&) = delete;
 
     template <class... Parts>
-    void debug(const Parts&... parts) { write("[DEBUG] ", parts...); }
+    void debug(const Parts&... parts) {
+        write("[DEBUG] ", parts...);
+    }
     template <class... Parts>
-    void info(const Parts&... parts) { write("[INFO] ", parts...); }
+    void info(const Parts&... parts) {
+        write("[INFO] ", parts...);
+    }
     template <class... Parts>
-    void warning(const Parts&... parts) { write("[WARNING] ", parts...); }
+    void warning(const Parts&... parts) {
+        write("[WARNING] ", parts...);
+    }
     template <class... Parts>
-    void error(const Parts&... parts) { write("[ERROR] ", parts...); }
+    void error(const Parts&... parts) {
+        write("[ERROR] ", parts...);
+    }
     template <class... Parts>
-    void success(const Parts&... parts) { write("[SUCCESS] ", parts...); }
+    void success(const Parts&... parts) {
+        write("[SUCCESS] ", parts...);
+    }
     // A line written as given, for the few lines that carry no level tag.
     template <class... Parts>
-    void plain(const Parts&... parts) { write("", parts...); }
+    void plain(const Parts&... parts) {
+        write("", parts...);
+    }
 
     LogSink& sink() { return sink_; }
 

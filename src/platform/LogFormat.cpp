@@ -104,12 +104,24 @@ void appendLogValue(std::string& out, Rect value) {
     out += ')';
 }
 
-void appendLogValue(std::string& out, bool value) { out += value ? "true" : "false"; }
-void appendLogValue(std::string& out, std::int32_t value) { appendInteger(out, value); }
-void appendLogValue(std::string& out, std::int64_t value) { appendInteger(out, value); }
-void appendLogValue(std::string& out, std::uint64_t value) { appendInteger(out, value); }
-void appendLogValue(std::string& out, AXError value) { appendInteger(out, toInt(value)); }
-void appendLogValue(std::string& out, std::string_view text) { out += text; }
+void appendLogValue(std::string& out, bool value) {
+    out += value ? "true" : "false";
+}
+void appendLogValue(std::string& out, std::int32_t value) {
+    appendInteger(out, value);
+}
+void appendLogValue(std::string& out, std::int64_t value) {
+    appendInteger(out, value);
+}
+void appendLogValue(std::string& out, std::uint64_t value) {
+    appendInteger(out, value);
+}
+void appendLogValue(std::string& out, AXError value) {
+    appendInteger(out, toInt(value));
+}
+void appendLogValue(std::string& out, std::string_view text) {
+    out += text;
+}
 
 std::string formatDouble(double value) {
     std::string out;

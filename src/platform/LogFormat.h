@@ -14,10 +14,10 @@ namespace tugworth {
 // for magnitudes in [1e-4, 1e16) and for zero (12.0, -3.5, 0.25, -0.0), exponent form
 // outside (1e-05, 1e+16).
 void appendLogValue(std::string& out, double value);
-void appendLogValue(std::string& out, Point value);   // (x, y)
-void appendLogValue(std::string& out, Size value);    // (width, height)
-void appendLogValue(std::string& out, Rect value);    // (x, y, width, height)
-void appendLogValue(std::string& out, bool value);    // true / false
+void appendLogValue(std::string& out, Point value);  // (x, y)
+void appendLogValue(std::string& out, Size value);   // (width, height)
+void appendLogValue(std::string& out, Rect value);   // (x, y, width, height)
+void appendLogValue(std::string& out, bool value);   // true / false
 void appendLogValue(std::string& out, std::int32_t value);
 void appendLogValue(std::string& out, std::int64_t value);
 void appendLogValue(std::string& out, std::uint64_t value);

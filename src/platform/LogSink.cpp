@@ -9,6 +9,8 @@ void StdoutLogSink::writeLine(std::string_view line) {
     std::fputc('\n', stdout);
 }
 
-void StdoutLogSink::flush() { std::fflush(stdout); }
+void StdoutLogSink::flush() {
+    std::fflush(stdout);
+}
 
 }  // namespace tugworth

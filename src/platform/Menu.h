@@ -14,8 +14,8 @@ struct Menu;
 
 struct MenuItem {
     std::string title;
-    std::string action;          // empty: no action
-    std::string keyEquivalent;   // lower case or punctuation: Command+key; upper case: +Shift
+    std::string action;         // empty: no action
+    std::string keyEquivalent;  // lower case or punctuation: Command+key; upper case: +Shift
     std::uint64_t modifierMask = kModifierCommand;
     bool isSeparator = false;
     std::shared_ptr<Menu> submenu;

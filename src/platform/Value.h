@@ -21,7 +21,15 @@ public:
     using Dictionary = std::map<std::string, Value, std::less<>>;
 
     enum class Kind : std::uint8_t {
-        None, Boolean, Integer, Real, String, Element, Geometry, Array, Dictionary
+        None,
+        Boolean,
+        Integer,
+        Real,
+        String,
+        Element,
+        Geometry,
+        Array,
+        Dictionary
     };
 
     Value() = default;

@@ -10,7 +10,9 @@ KeyValueObservers::ObserverId KeyValueObservers::add(std::string_view key, Obser
     return id;
 }
 
-bool KeyValueObservers::remove(ObserverId id) { return entries_.erase(id) > 0; }
+bool KeyValueObservers::remove(ObserverId id) {
+    return entries_.erase(id) > 0;
+}
 
 void KeyValueObservers::notify(std::string_view key, const Value& newValue) {
     // Chosen before the first call: observers added while notifying wait for the next change.

@@ -6,8 +6,8 @@ namespace tugworth {
 
 void AppDelegate::openPreferences() {
     if (!preferences_) {
-        preferences_ = std::make_unique<PreferencesWindowController>(userDefaults,
-                                                                     platform_.toolkit, log_);
+        preferences_ =
+            std::make_unique<PreferencesWindowController>(userDefaults, platform_.toolkit, log_);
     }
     // The first access loads the window, and its set-up centres it; centred again every time.
     if (Window* window = preferences_->window()) window->center();

@@ -116,8 +116,12 @@ void PreferencesWindowController::setShowInMenuBar(bool value) {
     setVisibility(showInMenuBar_, value, &PreferencesWindowController::setShowInDock);
 }
 
-void PreferencesWindowController::setEnableDragging(bool value) { enableDragging_.set(value); }
-void PreferencesWindowController::setEnableResizing(bool value) { enableResizing_.set(value); }
+void PreferencesWindowController::setEnableDragging(bool value) {
+    enableDragging_.set(value);
+}
+void PreferencesWindowController::setEnableResizing(bool value) {
+    enableResizing_.set(value);
+}
 void PreferencesWindowController::setDragModifier(std::string value) {
     dragModifier_.set(std::move(value));
 }
@@ -135,10 +139,10 @@ void PreferencesWindowController::loadPreferences() {
     setEnableResizing(readSwitch(userDefaults, kEnableResizing));
     setShowInDock(readSwitch(userDefaults, kShowInDock));
     setShowInMenuBar(readSwitch(userDefaults, kShowInMenuBar));
-    setDragModifier(userDefaults.stringForKey(kDragModifier)
-                        .value_or(std::string(kDefaultDragModifier)));
-    setResizeModifier(userDefaults.stringForKey(kResizeModifier)
-                          .value_or(std::string(kDefaultResizeModifier)));
+    setDragModifier(
+        userDefaults.stringForKey(kDragModifier).value_or(std::string(kDefaultDragModifier)));
+    setResizeModifier(
+        userDefaults.stringForKey(kResizeModifier).value_or(std::string(kDefaultResizeModifier)));
     userDefaults.setBool(true, kPreferencesInitialized);
     log_.debug("Loaded preferences - showInDock: ", showInDock(),
                ", showInMenuBar: ", showInMenuBar());
@@ -243,7 +247,9 @@ BindableObject::ObserverId PreferencesWindowController::addObserver(std::string_
     return observers_.add(key, std::move(observer));
 }
 
-void PreferencesWindowController::removeObserver(ObserverId id) { observers_.remove(id); }
+void PreferencesWindowController::removeObserver(ObserverId id) {
+    observers_.remove(id);
+}
 
 void PreferencesWindowController::performAction(std::string_view action) {
     if (action == kSaveAction) {

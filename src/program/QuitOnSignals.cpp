@@ -1,9 +1,9 @@
 #include "program/QuitOnSignals.h"
 
-#include <array>
-#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#include <array>
+#include <csignal>
 
 #include <QSocketNotifier>
 

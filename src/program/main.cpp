@@ -22,10 +22,14 @@ using namespace tugworth;
 
 const char* signalName(int signal) {
     switch (signal) {
-        case SIGINT: return "SIGINT";
-        case SIGTERM: return "SIGTERM";
-        case SIGHUP: return "SIGHUP";
-        default: return "a signal";
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGHUP:
+            return "SIGHUP";
+        default:
+            return "a signal";
     }
 }
 
@@ -97,8 +101,13 @@ int runOnDesktop(int argc, char** argv, StdoutLogSink& logSink, Log& log) {
         toolkit.terminate();
     });
 
-    Platform platform{desktop->accessibility(), desktop->windowServer(), desktop->desktop(),
-                      desktop->monitors(), toolkit, storage, logSink};
+    Platform platform{desktop->accessibility(),
+                      desktop->windowServer(),
+                      desktop->desktop(),
+                      desktop->monitors(),
+                      toolkit,
+                      storage,
+                      logSink};
     const int status = runApplication(platform);
     lostDisplayReport.desktop = nullptr;  // gone with this frame
     return lostDisplay ? EXIT_FAILURE : status;

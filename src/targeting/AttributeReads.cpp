@@ -10,8 +10,8 @@ AttributeRead readAttribute(AccessibilityService& ax, const Element& element,
     return read;
 }
 
-std::string readString(AccessibilityService& ax, const Element& element,
-                       std::string_view attribute, std::string_view fallback) {
+std::string readString(AccessibilityService& ax, const Element& element, std::string_view attribute,
+                       std::string_view fallback) {
     const AttributeRead read = readAttribute(ax, element, attribute);
     if (const auto* text = read.value.asString()) return *text;
     return std::string(fallback);
@@ -57,8 +57,12 @@ Size boxedSizeOrZero(const Value& value) {
     return size;
 }
 
-Point readPointOrZero(const AttributeRead& read) { return boxedPointOrZero(read.value); }
-Size readSizeOrZero(const AttributeRead& read) { return boxedSizeOrZero(read.value); }
+Point readPointOrZero(const AttributeRead& read) {
+    return boxedPointOrZero(read.value);
+}
+Size readSizeOrZero(const AttributeRead& read) {
+    return boxedSizeOrZero(read.value);
+}
 
 Pid pidOrZero(AccessibilityService& ax, const Element& element) {
     Pid pid = 0;

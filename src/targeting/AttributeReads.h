@@ -28,8 +28,8 @@ AttributeRead readAttribute(AccessibilityService& ax, const Element& element,
                             std::string_view attribute);
 
 // The string read, or `fallback` when the read failed or gave another kind.
-std::string readString(AccessibilityService& ax, const Element& element,
-                       std::string_view attribute, std::string_view fallback);
+std::string readString(AccessibilityService& ax, const Element& element, std::string_view attribute,
+                       std::string_view fallback);
 // "AXTitle", or "Untitled".
 std::string readTitle(AccessibilityService& ax, const Element& element);
 // True only for a successful read of the Boolean true.

@@ -22,12 +22,18 @@ inline Rect toCocoaFrame(const Rect& axFrame, double flip) {
     return {axFrame.x, flip - axFrame.y - axFrame.height, axFrame.width, axFrame.height};
 }
 
-inline Point toAccessibilityPoint(Point cocoa, double flip) { return {cocoa.x, flip - cocoa.y}; }
+inline Point toAccessibilityPoint(Point cocoa, double flip) {
+    return {cocoa.x, flip - cocoa.y};
+}
 
 // A pointer movement measured in Cocoa space, as applied to Accessibility positions.
-inline Point toAccessibilityDelta(double dx, double dy) { return {dx, -dy}; }
+inline Point toAccessibilityDelta(double dx, double dy) {
+    return {dx, -dy};
+}
 
 // The frame grown by the hit margin on every side.
-inline Rect hitFrame(const Rect& frame) { return rectInset(frame, -kHitMargin); }
+inline Rect hitFrame(const Rect& frame) {
+    return rectInset(frame, -kHitMargin);
+}
 
 }  // namespace tugworth

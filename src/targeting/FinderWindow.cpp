@@ -15,10 +15,9 @@ namespace tugworth {
 
 std::optional<FinderCandidate> closestFinderCandidate(std::vector<FinderCandidate> candidates) {
     if (candidates.empty()) return std::nullopt;
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const FinderCandidate& a, const FinderCandidate& b) {
-                         return a.distance < b.distance;
-                     });
+    std::stable_sort(
+        candidates.begin(), candidates.end(),
+        [](const FinderCandidate& a, const FinderCandidate& b) { return a.distance < b.distance; });
     return candidates.front();
 }
 

@@ -18,13 +18,13 @@ inline constexpr std::array<std::string_view, 8> firstPassSkipNames{
 // The same without "Wispr Flow": the fall-back pass and the Accessibility stage may use its
 // windows.
 inline constexpr std::array<std::string_view, 7> systemProcessNames{
-    "Dock",           "SystemUIServer",      "Tugworth", "WindowServer",
+    "Dock",           "SystemUIServer",      "Tugworth",     "WindowServer",
     "Control Center", "Notification Center", "Window Server"};
 
 inline constexpr std::array<Pid, 3> systemProcessIDs{1, 0, 420};
 
-inline constexpr std::array<std::string_view, 5> finderDesktopTitles{
-    "Desktop", "", "Trash (Full)", "Trash (Empty)", "Trash"};
+inline constexpr std::array<std::string_view, 5> finderDesktopTitles{"Desktop", "", "Trash (Full)",
+                                                                     "Trash (Empty)", "Trash"};
 
 inline constexpr std::string_view kFinderOwnerName = "Finder";
 

@@ -28,8 +28,7 @@ bool isBoxedRead(Log& log, const AttributeRead& read, std::string_view what) {
 bool AppDelegate::isWindowUnderMouse(const Element& element, Point location) {
     AccessibilityService& ax = platform_.accessibility;
     const Pid pid = pidOrZero(ax, element);
-    log_.debug("Checking window under mouse for process: ", processName(pid), " (PID: ", pid,
-               ")");
+    log_.debug("Checking window under mouse for process: ", processName(pid), " (PID: ", pid, ")");
     if (readIsTrue(ax, element, "AXMinimized")) {
         log_.debug("Window is minimized, skipping");
         return false;

@@ -54,8 +54,9 @@ void logFinderSkip(Log& log, FinderDesktopRule rule, std::size_t i, const std::s
             log.debug("Window #", i, ": Skipping Finder desktop/system window: \"", name, "\"");
             break;
         case FinderDesktopRule::Large:
-            log.debug("Window #", i, ": Skipping large Finder window (likely desktop): ",
-                      bounds.width, "x", bounds.height);
+            log.debug("Window #", i,
+                      ": Skipping large Finder window (likely desktop): ", bounds.width, "x",
+                      bounds.height);
             break;
         case FinderDesktopRule::ScreenEdge:
             log.debug("Window #", i, ": Skipping Finder window at screen edge (likely desktop)");
@@ -103,8 +104,7 @@ std::optional<WindowInfo> firstPassRecord(Log& log, DesktopServices& desktop, co
     // test catches windows near the middle of the screen, the flipped one the rest.
     if (rectContainsPoint(hitFrame(*bounds), location)) {
         log.debug("Window #", i, ": Contains mouse cursor!");
-    } else if (rectContainsPoint(hitFrame(toCocoaFrame(*bounds, flipHeight(desktop))),
-                                 location)) {
+    } else if (rectContainsPoint(hitFrame(toCocoaFrame(*bounds, flipHeight(desktop))), location)) {
         log.debug("Window #", i, ": Contains mouse cursor (using flipped coordinates)!");
     } else {
         return std::nullopt;
@@ -112,8 +112,8 @@ std::optional<WindowInfo> firstPassRecord(Log& log, DesktopServices& desktop, co
     return makeWindowInfo(static_cast<std::int64_t>(i), std::move(*identity));
 }
 
-std::vector<WindowInfo> firstPass(Log& log, DesktopServices& desktop,
-                                  const Value::Array& entries, Point location) {
+std::vector<WindowInfo> firstPass(Log& log, DesktopServices& desktop, const Value::Array& entries,
+                                  Point location) {
     std::vector<WindowInfo> records;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (auto record = firstPassRecord(log, desktop, entries[i], i, location)) {

@@ -34,8 +34,7 @@ public:
     T raw() {
         std::array<std::uint8_t, sizeof(T)> bytes{};
         const std::size_t n = std::min(sizeof(T), size_ - std::min(offset_, size_));
-        if (n > 0)
-            std::memcpy(bytes.data(), data_ + offset_, n);
+        if (n > 0) std::memcpy(bytes.data(), data_ + offset_, n);
         offset_ += n;
         T value{};
         std::memcpy(&value, bytes.data(), sizeof(T));
@@ -60,8 +59,7 @@ public:
                                                        std::numeric_limits<double>::infinity(),
                                                        std::numeric_limits<double>::quiet_NaN(),
                                                        std::numeric_limits<double>::denorm_min()};
-        if (byte() % 4 != 0)
-            return pick(kEdges);
+        if (byte() % 4 != 0) return pick(kEdges);
         return raw<double>();
     }
 
@@ -77,8 +75,7 @@ public:
             std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1,
             std::numeric_limits<std::int64_t>::min(),
             std::numeric_limits<std::int64_t>::max()};
-        if (byte() % 4 != 0)
-            return pick(kEdges);
+        if (byte() % 4 != 0) return pick(kEdges);
         return raw<std::int64_t>();
     }
 

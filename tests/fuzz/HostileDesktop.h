@@ -98,42 +98,33 @@ inline Value anyValue(ByteReader& in, int depth) {
 
 // Each value of the right kind most of the time, so that entries get past the checks.
 inline Value boundsValue(ByteReader& in) {
-    if (in.byte() % 8 == 0)
-        return anyValue(in, 2);
+    if (in.byte() % 8 == 0) return anyValue(in, 2);
     Value::Dictionary bounds;
     for (std::string_view key : {"X", "Y", "Width", "Height"}) {
         const std::uint8_t choice = in.byte() % 16;
-        if (choice == 0)
-            continue;  // missing
+        if (choice == 0) continue;  // missing
         bounds[std::string(key)] = choice == 1 ? anyValue(in, 1) : Value(in.real());
     }
     return Value(std::move(bounds));
 }
 
 inline Value entryValue(ByteReader& in, std::string_view key) {
-    if (in.byte() % 8 == 0)
-        return anyValue(in, 2);
-    if (key == windowkeys::kOwnerName)
-        return Value(ownerName(in));
+    if (in.byte() % 8 == 0) return anyValue(in, 2);
+    if (key == windowkeys::kOwnerName) return Value(ownerName(in));
     if (key == windowkeys::kOwnerPID) {
         return in.byte() % 4 == 0 ? Value(in.integer()) : Value(in.pick(kPids));
     }
-    if (key == windowkeys::kNumber || key == windowkeys::kLayer)
-        return Value(in.integer());
-    if (key == windowkeys::kName)
-        return Value(title(in));
-    if (key == windowkeys::kIsOnscreen)
-        return Value(in.byte() % 2 == 1);
+    if (key == windowkeys::kNumber || key == windowkeys::kLayer) return Value(in.integer());
+    if (key == windowkeys::kName) return Value(title(in));
+    if (key == windowkeys::kIsOnscreen) return Value(in.byte() % 2 == 1);
     return boundsValue(in);
 }
 
 inline Value windowListEntry(ByteReader& in) {
-    if (in.byte() % 16 == 0)
-        return anyValue(in, 3);
+    if (in.byte() % 16 == 0) return anyValue(in, 3);
     Value::Dictionary entry;
     for (std::string_view key : kEntryKeys) {
-        if (key == "X" || in.byte() % 16 == 0)
-            continue;  // a key left out
+        if (key == "X" || in.byte() % 16 == 0) continue;  // a key left out
         entry[std::string(key)] = entryValue(in, key);
     }
     return Value(std::move(entry));
@@ -168,16 +159,13 @@ inline void buildDesktop(ByteReader& in, sim::Desktop& desktop) {
     std::set<std::int64_t> usedIds;
     for (std::size_t p = in.below(5); p > 0; --p) {
         const Pid pid = in.pick(kPids);
-        if (desktop.process(pid) != nullptr)
-            continue;
+        if (desktop.process(pid) != nullptr) continue;
         std::optional<std::string> name;
-        if (in.byte() % 8 != 0)
-            name = ownerName(in);
+        if (in.byte() % 8 != 0) name = ownerName(in);
         addOverrides(in, desktop.addProcess(pid, name).app);
         for (std::size_t w = in.below(4); w > 0; --w) {
             const std::int64_t id = in.pick(kWindowIds);
-            if (!usedIds.insert(id).second)
-                continue;
+            if (!usedIds.insert(id).second) continue;
             // Read apart: the order of a call's arguments differs between compilers, and the
             // corpus must decode alike under each.
             const Rect frame = rect(in);
@@ -250,8 +238,7 @@ inline std::optional<std::string> runHostileDesktop(const std::uint8_t* data, st
     if (delegate.isDragging || delegate.isResizing || delegate.targetWindow) {
         return std::string("the gesture outlived its chord");
     }
-    if (sink.badLine())
-        return "diagnostic is not one clean line: " + *sink.badLine();
+    if (sink.badLine()) return "diagnostic is not one clean line: " + *sink.badLine();
     return std::nullopt;
 }
 

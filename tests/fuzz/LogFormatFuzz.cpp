@@ -15,15 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tugworth::Log log(sink);
     log.debug("Window title: \"", text, "\"");
     // Escaping is idempotent on its own output: escaped text needs no further escaping.
-    if (tugworth::needsLogEscape(tugworth::escapeForLog(text)))
-        std::abort();
+    if (tugworth::needsLogEscape(tugworth::escapeForLog(text))) std::abort();
     if (size >= sizeof(double)) {
         double value = 0;
         std::memcpy(&value, data, sizeof value);
         log.debug("Moving window by dx: ", value, ", dy: ", -value);
         const std::string formatted = tugworth::formatDouble(value);
-        if (std::isfinite(value) && std::strtod(formatted.c_str(), nullptr) != value)
-            std::abort();
+        if (std::isfinite(value) && std::strtod(formatted.c_str(), nullptr) != value) std::abort();
     }
     if (sink.badLine())
         tugworth::fuzz::failWith("diagnostic is not one clean line", *sink.badLine());

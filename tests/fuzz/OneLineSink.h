@@ -26,8 +26,7 @@ inline bool isOneCleanLine(std::string_view text) {
 class OneLineSink final : public LogSink {
 public:
     void writeLine(std::string_view line) override {
-        if (!badLine_ && !isOneCleanLine(line))
-            badLine_ = escapeForLog(line);
+        if (!badLine_ && !isOneCleanLine(line)) badLine_ = escapeForLog(line);
     }
     // The first diagnostic that was not one clean line, escaped.
     const std::optional<std::string>& badLine() const { return badLine_; }

@@ -15,8 +15,7 @@ using tugworth::fuzz::failWith;
 using tugworth::fuzz::isOneCleanLine;
 
 void requireOneLine(const char* what, const std::string& text) {
-    if (text.empty() || !isOneCleanLine(text))
-        failWith(what, text);
+    if (text.empty() || !isOneCleanLine(text)) failWith(what, text);
 }
 
 }  // namespace
@@ -32,12 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     tugworth::fuzz::OneLineSink sink;
     tugworth::scenario::ScenarioPlayer player(std::get<tugworth::scenario::Scenario>(parsed), sink);
-    if (!player.play())
-        requireOneLine("playing fault is not one clean line", player.faultText());
+    if (!player.play()) requireOneLine("playing fault is not one clean line", player.faultText());
     for (const std::string& note : player.notes())
         requireOneLine("note is not one clean line", note);
     (void)player.finalState().dump();  // throws on text that is not UTF-8
-    if (sink.badLine())
-        failWith("diagnostic is not one clean line", *sink.badLine());
+    if (sink.badLine()) failWith("diagnostic is not one clean line", *sink.badLine());
     return 0;
 }

@@ -24,8 +24,7 @@ using tugworth::fuzz::failWith;
 // One folder for the whole run, emptied before each input.
 const QString& folder() {
     static QTemporaryDir dir;
-    if (!dir.isValid())
-        failWith("cannot make a temporary folder", "");
+    if (!dir.isValid()) failWith("cannot make a temporary folder", "");
     static const QString path = dir.path();
     return path;
 }
@@ -53,11 +52,9 @@ bool isPlainKey(const std::string& key) {
 
 void requireSameValues(const SettingsMap& before, const SettingsMap& after) {
     for (const auto& [key, value] : before) {
-        if (!isPlainKey(key))
-            continue;
+        if (!isPlainKey(key)) continue;
         const auto found = after.find(key);
-        if (found == after.end())
-            failWith("a setting was lost through a save and a reload", key);
+        if (found == after.end()) failWith("a setting was lost through a save and a reload", key);
         if (describe(found->second) != describe(value)) {
             failWith("a setting changed through a save and a reload",
                      key + ": " + describe(value) + " became " + describe(found->second));
@@ -67,8 +64,7 @@ void requireSameValues(const SettingsMap& before, const SettingsMap& after) {
 
 QByteArray contents(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    if (!file.open(QIODevice::ReadOnly)) return {};
     return file.readAll();
 }
 
@@ -88,19 +84,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tugworth::qt::QtSettingsStorage storage(path, sink);
     const SettingsMap loaded = storage.load();
     if (QFileInfo::exists(path)) {
-        if (!storage.save(loaded))
-            failWith("the loaded values could not be saved", "");
+        if (!storage.save(loaded)) failWith("the loaded values could not be saved", "");
         tugworth::qt::QtSettingsStorage again(path, sink);
         requireSameValues(loaded, again.load());
     } else {
         // Set aside: the one other file in the folder holds exactly what was there.
         const QStringList files = QDir(folder()).entryList(QDir::Files | QDir::Hidden);
-        if (!loaded.empty())
-            failWith("a file moved aside still gave values", "");
+        if (!loaded.empty()) failWith("a file moved aside still gave values", "");
         if (files.size() != 1 || contents(folder() + "/" + files.front()) != bytes)
             failWith("the unused settings file was not kept whole", "");
     }
-    if (sink.badLine())
-        failWith("diagnostic is not one clean line", *sink.badLine());
+    if (sink.badLine()) failWith("diagnostic is not one clean line", *sink.badLine());
     return 0;
 }

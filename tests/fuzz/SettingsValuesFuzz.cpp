@@ -29,12 +29,18 @@ tugworth::Value valueFrom(std::uint8_t kind, const std::uint8_t* data, std::size
     std::memcpy(&integer, data, std::min(size, sizeof integer));
     std::memcpy(&real, data, std::min(size, sizeof real));
     switch (kind % 6U) {
-        case 0: return tugworth::Value(size > 0 && (data[0] & 1U) != 0);
-        case 1: return tugworth::Value(integer);
-        case 2: return tugworth::Value(real);
-        case 3: return tugworth::Value(std::string(reinterpret_cast<const char*>(data), size));
-        case 4: return tugworth::Value(tugworth::Value::Array{tugworth::Value(integer)});
-        default: return tugworth::Value();
+        case 0:
+            return tugworth::Value(size > 0 && (data[0] & 1U) != 0);
+        case 1:
+            return tugworth::Value(integer);
+        case 2:
+            return tugworth::Value(real);
+        case 3:
+            return tugworth::Value(std::string(reinterpret_cast<const char*>(data), size));
+        case 4:
+            return tugworth::Value(tugworth::Value::Array{tugworth::Value(integer)});
+        default:
+            return tugworth::Value();
     }
 }
 

@@ -25,8 +25,7 @@ using Json = nlohmann::json;
 
 std::optional<std::string> readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
+    if (!in) return std::nullopt;
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
@@ -56,8 +55,7 @@ Run runSim(const std::string& sim, const std::string& scenario, const fs::path& 
     const fs::path outPath = scratch / "stdout";
     const fs::path errPath = scratch / "stderr";
     std::string command = shellQuoted(sim) + " " + shellQuoted(scenario);
-    if (!statePath.empty())
-        command += " --final-state " + shellQuoted(statePath.string());
+    if (!statePath.empty()) command += " --final-state " + shellQuoted(statePath.string());
     command += " >" + shellQuoted(outPath.string()) + " 2>" + shellQuoted(errPath.string());
     const int raw = std::system(command.c_str());
     Run run;
@@ -71,14 +69,12 @@ bool compareLines(const std::string& what, const std::vector<std::string>& expec
                   const std::vector<std::string>& actual) {
     const std::size_t common = std::min(expected.size(), actual.size());
     for (std::size_t i = 0; i < common; ++i) {
-        if (expected[i] == actual[i])
-            continue;
+        if (expected[i] == actual[i]) continue;
         std::cerr << what << " differs at line " << i + 1 << ":\n  expected: " << expected[i]
                   << "\n  actual:   " << actual[i] << "\n";
         return false;
     }
-    if (expected.size() == actual.size())
-        return true;
+    if (expected.size() == actual.size()) return true;
     std::cerr << what << " has " << actual.size() << " lines, expected " << expected.size()
               << "; first ";
     if (actual.size() > expected.size())
@@ -99,10 +95,8 @@ std::optional<Difference> firstDifference(const Json& expected, const Json& actu
                                           const std::string& path) {
     if (expected.is_object() && actual.is_object()) {
         for (const auto& [key, value] : expected.items()) {
-            if (!actual.contains(key))
-                return Difference{path + "." + key, value.dump(), "absent"};
-            if (auto d = firstDifference(value, actual.at(key), path + "." + key))
-                return d;
+            if (!actual.contains(key)) return Difference{path + "." + key, value.dump(), "absent"};
+            if (auto d = firstDifference(value, actual.at(key), path + "." + key)) return d;
         }
         for (const auto& [key, value] : actual.items()) {
             if (!expected.contains(key))
@@ -113,13 +107,11 @@ std::optional<Difference> firstDifference(const Json& expected, const Json& actu
     if (expected.is_array() && actual.is_array() && expected.size() == actual.size()) {
         for (std::size_t i = 0; i < expected.size(); ++i) {
             const std::string p = path + "[" + std::to_string(i) + "]";
-            if (auto d = firstDifference(expected[i], actual[i], p))
-                return d;
+            if (auto d = firstDifference(expected[i], actual[i], p)) return d;
         }
         return std::nullopt;
     }
-    if (expected == actual)
-        return std::nullopt;
+    if (expected == actual) return std::nullopt;
     return Difference{path, expected.dump(), actual.dump()};
 }
 
@@ -200,8 +192,7 @@ int main(int argc, char** argv) {
         } else {
             ok = compareLines("the log", splitLines(*expected), splitLines(run.out)) && ok;
         }
-        if (options.contains("--state"))
-            ok = compareState(options["--state"], statePath) && ok;
+        if (options.contains("--state")) ok = compareState(options["--state"], statePath) && ok;
     }
     std::error_code ignored;
     fs::remove_all(scratch, ignored);

@@ -20,16 +20,15 @@ protected:
         desktop_.reset();
         server_.reset();
     }
-    void SetUp() override {
-        ASSERT_TRUE(server_ && desktop_) << "no test desktop: " << error_;
-    }
+    void SetUp() override { ASSERT_TRUE(server_ && desktop_) << "no test desktop: " << error_; }
 
     static XServer& server() { return *server_; }
     static X11Desktop& desktop() { return *desktop_; }
     static AccessibilityService& ax() { return desktop_->accessibility(); }
 
     // A client with a unique title; answers its process and window.
-    static std::pair<pid_t, xcb_window_t> open(std::vector<std::string> argv, const std::string& title) {
+    static std::pair<pid_t, xcb_window_t> open(std::vector<std::string> argv,
+                                               const std::string& title) {
         const pid_t pid = server_->spawn(argv);
         auto window = server_->waitForWindow(title);
         return {pid, window.value_or(XCB_NONE)};
@@ -38,7 +37,8 @@ protected:
     static std::optional<Rect> axFrame(xcb_window_t window) {
         Value value;
         Rect frame;
-        if (ax().copyAttributeValue(Element::window(window), "AXFrame", value) != AXError::kAXErrorSuccess ||
+        if (ax().copyAttributeValue(Element::window(window), "AXFrame", value) !=
+                AXError::kAXErrorSuccess ||
             value.asAXValue() == nullptr || !value.asAXValue()->getValue(frame)) {
             return std::nullopt;
         }
@@ -46,7 +46,8 @@ protected:
     }
 
     static AXError setPosition(xcb_window_t window, Point p) {
-        return ax().setAttributeValue(Element::window(window), "AXPosition", Value(AXValue::create(p)));
+        return ax().setAttributeValue(Element::window(window), "AXPosition",
+                                      Value(AXValue::create(p)));
     }
 
     static inline std::unique_ptr<XServer> server_;

@@ -22,20 +22,23 @@ protected:
         if (!installed_) {
             auto record = [](bool local) {
                 return [local](const Event& e) {
-                    seen_.push_back({e.type, e.modifierFlags, desktop().desktop().mouseLocation(), local});
+                    seen_.push_back(
+                        {e.type, e.modifierFlags, desktop().desktop().mouseLocation(), local});
                 };
             };
             auto& monitors = desktop().monitors();
             monitors.addGlobalMonitor(kEventMaskMouseMoved, record(false));
-            monitors.addLocalMonitor(kEventMaskMouseMoved, [record](const Event& e) -> const Event* {
-                record(true)(e);
-                return &e;
-            });
+            monitors.addLocalMonitor(kEventMaskMouseMoved,
+                                     [record](const Event& e) -> const Event* {
+                                         record(true)(e);
+                                         return &e;
+                                     });
             monitors.addGlobalMonitor(kEventMaskFlagsChanged, record(false));
-            monitors.addLocalMonitor(kEventMaskFlagsChanged, [record](const Event& e) -> const Event* {
-                record(true)(e);
-                return &e;
-            });
+            monitors.addLocalMonitor(kEventMaskFlagsChanged,
+                                     [record](const Event& e) -> const Event* {
+                                         record(true)(e);
+                                         return &e;
+                                     });
             installed_ = true;
         }
         drain();
@@ -55,8 +58,9 @@ protected:
         return dispatchUntil(desktop(), [&] { return flagsEvents() > before; });
     }
     static std::size_t flagsEvents() {
-        return static_cast<std::size_t>(std::count_if(seen_.begin(), seen_.end(),
-                                                      [](const Seen& s) { return s.type == EventType::FlagsChanged; }));
+        return static_cast<std::size_t>(
+            std::count_if(seen_.begin(), seen_.end(),
+                          [](const Seen& s) { return s.type == EventType::FlagsChanged; }));
     }
     static std::size_t motionEvents() { return seen_.size() - flagsEvents(); }
 
@@ -68,7 +72,9 @@ TEST_F(EventMonitoring, ModifierKeysGiveTheirFlags) {
     const struct {
         std::uint32_t keysym;
         std::uint64_t flag;
-    } keys[] = {{kSuperL, kModifierCommand}, {kControlL, kModifierControl}, {kShiftL, kModifierShift},
+    } keys[] = {{kSuperL, kModifierCommand},
+                {kControlL, kModifierControl},
+                {kShiftL, kModifierShift},
                 {kAltL, kModifierOption}};
     for (const auto& k : keys) {
         ASSERT_TRUE(keyAndWait(k.keysym, true)) << std::hex << k.keysym;
@@ -119,10 +125,12 @@ TEST_F(EventMonitoring, QueuedMotionIsCoalescedIntoTheNewest) {
     const std::size_t motions = motionEvents();
     EXPECT_GE(motions, 1U);
     EXPECT_LT(motions, static_cast<std::size_t>(kMoves));
-    const auto lastMotion = std::find_if(seen_.rbegin(), seen_.rend(),
-                                         [](const Seen& s) { return s.type == EventType::MouseMoved; });
+    const auto lastMotion = std::find_if(seen_.rbegin(), seen_.rend(), [](const Seen& s) {
+        return s.type == EventType::MouseMoved;
+    });
     ASSERT_NE(lastMotion, seen_.rend());
-    EXPECT_EQ(lastMotion->pointer, (Point{100.0 + 10 * (kMoves - 1), 800.0 - (100.0 + 5 * (kMoves - 1))}));
+    EXPECT_EQ(lastMotion->pointer,
+              (Point{100.0 + 10 * (kMoves - 1), 800.0 - (100.0 + 5 * (kMoves - 1))}));
     EXPECT_EQ(seen_.back().flags, kModifierControl);
     ASSERT_TRUE(keyAndWait(kControlL, false));
 }
@@ -133,7 +141,8 @@ TEST_F(EventMonitoring, EventsOfOurOwnWindowsGoToTheLocalHandlersOnly) {
     xcb_create_window(c, XCB_COPY_FROM_PARENT, own, server().root(), 600, 400, 200, 150, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
     const auto pid = static_cast<std::uint32_t>(::getpid());
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, own, server().atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &pid);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, own, server().atom("_NET_WM_PID"),
+                        XCB_ATOM_CARDINAL, 32, 1, &pid);
     xcb_map_window(c, own);
     server().sync();
     drain();

@@ -28,22 +28,23 @@ protected:
         // A round trip on our connection: everything the server sent before it has arrived.
         ReplyPtr<xcb_get_input_focus_reply_t>(
             xcb_get_input_focus_reply(conn_->raw(), xcb_get_input_focus(conn_->raw()), nullptr));
-        while (ReplyPtr<xcb_generic_event_t> event{xcb_poll_for_event(conn_->raw())}) windows_->observe(*event);
+        while (ReplyPtr<xcb_generic_event_t> event{xcb_poll_for_event(conn_->raw())})
+            windows_->observe(*event);
     }
 
     // A window made by the test's own client (another connection than the platform's).
     xcb_window_t makeWindow(xcb_window_t parent, std::int16_t x) {
         xcb_connection_t* c = server_->conn();
         const xcb_window_t w = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, x, 10, 50, 40, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                          XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, x, 10, 50, 40, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
         xcb_map_window(c, w);
         return w;
     }
 
     void setWord(xcb_window_t window, const char* property, xcb_atom_t type, std::uint32_t value) {
-        xcb_change_property(server_->conn(), XCB_PROP_MODE_REPLACE, window, server_->atom(property), type, 32, 1,
-                            &value);
+        xcb_change_property(server_->conn(), XCB_PROP_MODE_REPLACE, window, server_->atom(property),
+                            type, 32, 1, &value);
     }
 
     static inline std::unique_ptr<XServer> server_;
@@ -71,7 +72,8 @@ TEST_F(KeptAnswers, WindowManagerStateFollowsItsCheckWindow) {
     pump();
     EXPECT_FALSE(windows_->windowManagerRunning());
     xcb_delete_property(server_->conn(), server_->root(), server_->atom("_NET_SUPPORTED"));
-    xcb_delete_property(server_->conn(), server_->root(), server_->atom("_NET_SUPPORTING_WM_CHECK"));
+    xcb_delete_property(server_->conn(), server_->root(),
+                        server_->atom("_NET_SUPPORTING_WM_CHECK"));
     pump();
     EXPECT_FALSE(windows_->windowManagerSupports(moveResize));
 }
@@ -101,7 +103,8 @@ TEST_F(KeptAnswers, OneEventsReadingsAreReusedAndForgottenAfterward) {
     pump();
     const auto moveTo = [&](std::uint32_t x) {
         const std::uint32_t values[] = {x, 10};
-        xcb_configure_window(server_->conn(), window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+        xcb_configure_window(server_->conn(), window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
+                             values);
         pump();
     };
     {
@@ -109,7 +112,7 @@ TEST_F(KeptAnswers, OneEventsReadingsAreReusedAndForgottenAfterward) {
         ASSERT_EQ(windows_->inspect(window)->frame.x, 400.0);
         moveTo(420);
         EXPECT_EQ(windows_->inspect(window)->frame.x, 400.0);  // the same event: read once
-        windows_->changed(window);                              // we moved it ourselves
+        windows_->changed(window);                             // we moved it ourselves
         EXPECT_EQ(windows_->inspect(window)->frame.x, 420.0);
         moveTo(440);
         {

@@ -8,13 +8,16 @@ namespace {
 class WithoutWindowManager : public DesktopFixture<false> {};
 
 TEST_F(WithoutWindowManager, ListsViewableTopLevelsAndMovesThemDirectly) {
-    auto [clockPid, clock] = open({"xclock", "-geometry", "150x110+100+100", "-title", "bare-clock"}, "bare-clock");
-    auto [eyesPid, eyes] = open({"xeyes", "-geometry", "120x90+500+300", "-title", "bare-eyes"}, "bare-eyes");
+    auto [clockPid, clock] =
+        open({"xclock", "-geometry", "150x110+100+100", "-title", "bare-clock"}, "bare-clock");
+    auto [eyesPid, eyes] =
+        open({"xeyes", "-geometry", "120x90+500+300", "-title", "bare-eyes"}, "bare-eyes");
     ASSERT_NE(clock, XCB_NONE);
     ASSERT_NE(eyes, XCB_NONE);
 
     // The later client is stacked on top.
-    Value list = desktop().windowServer().copyWindowListInfo(kCGWindowListOptionOnScreenOnly, kCGNullWindowID);
+    Value list = desktop().windowServer().copyWindowListInfo(kCGWindowListOptionOnScreenOnly,
+                                                             kCGNullWindowID);
     ASSERT_NE(list.asArray(), nullptr);
     ASSERT_EQ(list.asArray()->size(), 2U);
     EXPECT_EQ(*(*list.asArray())[0].find(windowkeys::kNumber)->asInteger(), eyes);
@@ -29,15 +32,18 @@ TEST_F(WithoutWindowManager, ListsViewableTopLevelsAndMovesThemDirectly) {
         ASSERT_TRUE(now);
         ASSERT_EQ(setPosition(clock, {now->x + 10.0, now->y + 5.0}), AXError::kAXErrorSuccess);
     }
-    EXPECT_EQ(server().outerFrame(clock), (Rect{start->x + 200.0, start->y + 100.0, start->width, start->height}));
+    EXPECT_EQ(server().outerFrame(clock),
+              (Rect{start->x + 200.0, start->y + 100.0, start->width, start->height}));
 
-    ASSERT_EQ(ax().setAttributeValue(Element::window(clock), "AXSize", Value(AXValue::create(Size{210.0, 170.0}))),
+    ASSERT_EQ(ax().setAttributeValue(Element::window(clock), "AXSize",
+                                     Value(AXValue::create(Size{210.0, 170.0}))),
               AXError::kAXErrorSuccess);
     EXPECT_EQ(server().outerFrame(clock)->size(), (Size{210.0, 170.0}));
 
     // Raising without a window manager restacks the window itself.
     ASSERT_EQ(ax().performAction(Element::window(clock), "AXRaise"), AXError::kAXErrorSuccess);
-    list = desktop().windowServer().copyWindowListInfo(kCGWindowListOptionOnScreenOnly, kCGNullWindowID);
+    list = desktop().windowServer().copyWindowListInfo(kCGWindowListOptionOnScreenOnly,
+                                                       kCGNullWindowID);
     EXPECT_EQ(*(*list.asArray())[0].find(windowkeys::kNumber)->asInteger(), clock);
     server().kill(clockPid);
     server().kill(eyesPid);
@@ -51,7 +57,8 @@ TEST_F(WithoutWindowManager, ScreensAndPointerUseTheBottomLeftOrigin) {
     server().movePointer(200, 100);
     server().sync();
     EXPECT_EQ(desktop().desktop().mouseLocation(), (Point{200.0, 700.0}));
-    EXPECT_EQ(desktop().desktop().runningApplicationName(desktop().desktop().ownProcessId()), "x11_tests");
+    EXPECT_EQ(desktop().desktop().runningApplicationName(desktop().desktop().ownProcessId()),
+              "x11_tests");
     EXPECT_FALSE(desktop().desktop().runningApplicationName(0x7ffffff0));
 }
 
@@ -79,9 +86,12 @@ TEST(ServerLoss, IsReportedAndLeavesEveryServiceAnsweringSafely) {
 
     Value value;
     EXPECT_FALSE(desktop->accessibility().isProcessTrusted());
-    EXPECT_EQ(desktop->accessibility().copyAttributeValue(Element::window(0x200001), "AXRole", value),
-              AXError::kAXErrorInvalidUIElement);
-    EXPECT_TRUE(desktop->windowServer().copyWindowListInfo(kCGWindowListOptionOnScreenOnly, kCGNullWindowID).isNone());
+    EXPECT_EQ(
+        desktop->accessibility().copyAttributeValue(Element::window(0x200001), "AXRole", value),
+        AXError::kAXErrorInvalidUIElement);
+    EXPECT_TRUE(desktop->windowServer()
+                    .copyWindowListInfo(kCGWindowListOptionOnScreenOnly, kCGNullWindowID)
+                    .isNone());
     EXPECT_TRUE(desktop->desktop().screens().empty());
 }
 

@@ -55,15 +55,16 @@ TEST(PendingFrames, GivesWayToTheServerWhenTheRequestIsAdjustedOrIgnored) {
     EXPECT_EQ(pending.effective(1, a, t0), a);
 
     pending.requested(2, a, asked, t0);
-    EXPECT_EQ(pending.effective(2, a, t0 + PendingFrames::kPatience + std::chrono::milliseconds(1)), a);
+    EXPECT_EQ(pending.effective(2, a, t0 + PendingFrames::kPatience + std::chrono::milliseconds(1)),
+              a);
 }
 
 TEST(ModifierMap, FindsSuperAndAltWhereverTheKeymapPutsThem) {
     // Eight modifiers, two keycodes each; keycodes from 8 with two keysyms each.
     constexpr std::uint8_t kMin = 8;
     std::vector<std::uint32_t> keysyms(2 * 20, 0);
-    keysyms[2 * (10 - kMin)] = 0xffeb;  // Super_L on keycode 10
-    keysyms[2 * (11 - kMin)] = 0xffe9;  // Alt_L on keycode 11
+    keysyms[2 * (10 - kMin)] = 0xffeb;      // Super_L on keycode 10
+    keysyms[2 * (11 - kMin)] = 0xffe9;      // Alt_L on keycode 11
     keysyms[2 * (12 - kMin) + 1] = 0xffe7;  // Meta_L as the second keysym of keycode 12
     std::vector<std::uint8_t> mods(16, 0);
     mods[2 * 5] = 10;      // Super on Mod3
@@ -73,7 +74,8 @@ TEST(ModifierMap, FindsSuperAndAltWhereverTheKeymapPutsThem) {
     EXPECT_EQ(map.command, 0x20);
     EXPECT_EQ(map.option, 0x40 | 0x80);
     EXPECT_EQ(modifierFlags(0x20 | 0x04, map), kModifierCommand | kModifierControl);
-    EXPECT_EQ(modifierFlags(0x80 | 0x01 | 0x02, map), kModifierOption | kModifierShift | kModifierCapsLock);
+    EXPECT_EQ(modifierFlags(0x80 | 0x01 | 0x02, map),
+              kModifierOption | kModifierShift | kModifierCapsLock);
     EXPECT_EQ(modifierFlags(0x10, map), 0U);  // Num Lock (Mod2 here) is not reported
 
     const ModifierMap fallback = findModifierMap({}, 0, kMin, {}, 0);
@@ -113,7 +115,8 @@ TEST(Processes, ReadsTheStateAfterTheLastParenthesis) {
 
 TEST(UrlArguments, RefuseWhatAnOpenerWouldMisread) {
     EXPECT_TRUE(isSafeUrlArgument("https://example.org/a?b=c"));
-    EXPECT_TRUE(isSafeUrlArgument("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"));
+    EXPECT_TRUE(isSafeUrlArgument(
+        "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"));
     for (const char* bad : {"", "--help", "-x", "https://a\nb", "a\tb", "a\x7f"}) {
         EXPECT_FALSE(isSafeUrlArgument(bad)) << bad;
     }
@@ -134,13 +137,17 @@ protected:
     }
     void TearDown() override {
         for (const auto& [name, value] : saved_) {
-            if (value) ::setenv(name, value->c_str(), 1);
-            else ::unsetenv(name);
+            if (value)
+                ::setenv(name, value->c_str(), 1);
+            else
+                ::unsetenv(name);
         }
     }
     static void set(const char* name, const char* value) {
-        if (value) ::setenv(name, value, 1);
-        else ::unsetenv(name);
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
     }
     std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
 };
@@ -154,8 +161,10 @@ TEST_F(SessionCheck, SaysWhatEachSessionAllows) {
         const char* linePrefix;
     } cases[] = {
         {":0", nullptr, SessionKind::X11, true, nullptr},
-        {":0", "wayland-0", SessionKind::XWayland, true, "[WARNING] This is a Wayland session with XWayland"},
-        {nullptr, "wayland-0", SessionKind::WaylandOnly, false, "[ERROR] This is a Wayland session without X11"},
+        {":0", "wayland-0", SessionKind::XWayland, true,
+         "[WARNING] This is a Wayland session with XWayland"},
+        {nullptr, "wayland-0", SessionKind::WaylandOnly, false,
+         "[ERROR] This is a Wayland session without X11"},
         {"", "", SessionKind::NoDisplay, false, "[ERROR] No display is set"},
     };
     for (const auto& c : cases) {

@@ -18,7 +18,8 @@ protected:
         if (list.asArray() == nullptr) return numbers;
         for (const Value& entry : *list.asArray()) {
             const Value* number = entry.find(windowkeys::kNumber);
-            if (number != nullptr && number->asInteger() != nullptr) numbers.push_back(*number->asInteger());
+            if (number != nullptr && number->asInteger() != nullptr)
+                numbers.push_back(*number->asInteger());
         }
         return numbers;
     }
@@ -29,18 +30,22 @@ protected:
 };
 
 TEST_F(UnderWindowManager, ListsFrontMostFirstWithEveryKey) {
-    auto [termPid, term] = open({"xterm", "-geometry", "40x8+60+60", "-title", "list-term"}, "list-term");
-    auto [clockPid, clock] = open({"xclock", "-geometry", "180x140+400+300", "-title", "list-clock"}, "list-clock");
+    auto [termPid, term] =
+        open({"xterm", "-geometry", "40x8+60+60", "-title", "list-term"}, "list-term");
+    auto [clockPid, clock] =
+        open({"xclock", "-geometry", "180x140+400+300", "-title", "list-clock"}, "list-clock");
     ASSERT_NE(term, XCB_NONE);
     ASSERT_NE(clock, XCB_NONE);
-    constexpr std::uint32_t options = kCGWindowListOptionOnScreenOnly | kCGWindowListExcludeDesktopElements;
+    constexpr std::uint32_t options =
+        kCGWindowListOptionOnScreenOnly | kCGWindowListExcludeDesktopElements;
 
     for (xcb_window_t front : {term, clock, term}) {
         server().activate(front);
         EXPECT_TRUE(waitUntil([&] {
             auto numbers = listedNumbers(options);
             return numbers.size() >= 2 && numbers.front() == front;
-        })) << "window " << front << " did not come to the front of the list";
+        })) << "window "
+            << front << " did not come to the front of the list";
     }
 
     Value list = desktop().windowServer().copyWindowListInfo(options, kCGNullWindowID);
@@ -69,13 +74,15 @@ TEST_F(UnderWindowManager, ListsFrontMostFirstWithEveryKey) {
     Value above = desktop().windowServer().copyWindowListInfo(
         options | kCGWindowListOptionOnScreenAboveWindow, static_cast<std::uint32_t>(clock));
     ASSERT_NE(above.asArray(), nullptr);
-    for (const Value& entry : *above.asArray()) EXPECT_NE(*entry.find(windowkeys::kNumber)->asInteger(), clock);
+    for (const Value& entry : *above.asArray())
+        EXPECT_NE(*entry.find(windowkeys::kNumber)->asInteger(), clock);
     server().kill(termPid);
     server().kill(clockPid);
 }
 
 TEST_F(UnderWindowManager, FrameAndAttributesMatchTheServer) {
-    auto [pid, term] = open({"xterm", "-geometry", "50x10+120+90", "-title", "frame-term"}, "frame-term");
+    auto [pid, term] =
+        open({"xterm", "-geometry", "50x10+120+90", "-title", "frame-term"}, "frame-term");
     ASSERT_NE(term, XCB_NONE);
     server().activate(term);
     const Element window = Element::window(term);
@@ -91,12 +98,13 @@ TEST_F(UnderWindowManager, FrameAndAttributesMatchTheServer) {
     EXPECT_EQ(*size.asAXValue(), AXValue::create(expected->size()));
 
     const std::pair<const char*, Value> strings[] = {
-        {"AXRole", Value("AXWindow")}, {"AXSubrole", Value("AXStandardWindow")},
-        {"AXTitle", Value("frame-term")}, {"AXMinimized", Value(false)}, {"AXHidden", Value(false)},
-        {"AXParent", Value(Element::application(pid))}};
+        {"AXRole", Value("AXWindow")},    {"AXSubrole", Value("AXStandardWindow")},
+        {"AXTitle", Value("frame-term")}, {"AXMinimized", Value(false)},
+        {"AXHidden", Value(false)},       {"AXParent", Value(Element::application(pid))}};
     for (const auto& [attribute, want] : strings) {
         Value got;
-        EXPECT_EQ(ax().copyAttributeValue(window, attribute, got), AXError::kAXErrorSuccess) << attribute;
+        EXPECT_EQ(ax().copyAttributeValue(window, attribute, got), AXError::kAXErrorSuccess)
+            << attribute;
         EXPECT_EQ(got, want) << attribute;
     }
 
@@ -109,14 +117,16 @@ TEST_F(UnderWindowManager, FrameAndAttributesMatchTheServer) {
     EXPECT_EQ(windows, Value(Value::Array{Value(window)}));
     EXPECT_TRUE(waitUntil([&] {
         Value focused;
-        return ax().copyAttributeValue(app, "AXFocusedWindow", focused) == AXError::kAXErrorSuccess &&
+        return ax().copyAttributeValue(app, "AXFocusedWindow", focused) ==
+                   AXError::kAXErrorSuccess &&
                focused == Value(window);
     }));
     server().kill(pid);
 }
 
 TEST_F(UnderWindowManager, QuickSuccessiveMovesLandWithoutDrift) {
-    auto [pid, clock] = open({"xclock", "-geometry", "160x120+200+150", "-title", "move-clock"}, "move-clock");
+    auto [pid, clock] =
+        open({"xclock", "-geometry", "160x120+200+150", "-title", "move-clock"}, "move-clock");
     ASSERT_NE(clock, XCB_NONE);
     const auto start = server().outerFrame(clock);
     ASSERT_TRUE(start);
@@ -124,23 +134,27 @@ TEST_F(UnderWindowManager, QuickSuccessiveMovesLandWithoutDrift) {
     for (int step = 0; step < 20; ++step) {
         Value value;
         Point p;
-        ASSERT_EQ(ax().copyAttributeValue(Element::window(clock), "AXPosition", value), AXError::kAXErrorSuccess);
+        ASSERT_EQ(ax().copyAttributeValue(Element::window(clock), "AXPosition", value),
+                  AXError::kAXErrorSuccess);
         ASSERT_TRUE(value.asAXValue()->getValue(p));
         ASSERT_EQ(setPosition(clock, {p.x + 10.0, p.y + 5.0}), AXError::kAXErrorSuccess);
     }
     const Rect want{start->x + 200.0, start->y + 100.0, start->width, start->height};
     EXPECT_TRUE(waitUntil([&] { return server().outerFrame(clock) == want; }))
-        << "ended at x " << server().outerFrame(clock)->x << ", y " << server().outerFrame(clock)->y;
+        << "ended at x " << server().outerFrame(clock)->x << ", y "
+        << server().outerFrame(clock)->y;
     EXPECT_TRUE(waitUntil([&] { return axFrame(clock) == want; }));
     server().kill(pid);
 }
 
 TEST_F(UnderWindowManager, MaximizedWindowIsRestoredThenMoved) {
-    auto [pid, clock] = open({"xclock", "-geometry", "160x120+200+150", "-title", "max-clock"}, "max-clock");
+    auto [pid, clock] =
+        open({"xclock", "-geometry", "160x120+200+150", "-title", "max-clock"}, "max-clock");
     ASSERT_NE(clock, XCB_NONE);
     const auto normal = server().outerFrame(clock);
     server().setMaximized(clock, true);
-    ASSERT_TRUE(waitUntil([&] { return server().hasState(clock, "_NET_WM_STATE_MAXIMIZED_VERT"); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return server().hasState(clock, "_NET_WM_STATE_MAXIMIZED_VERT"); }));
     ASSERT_EQ(setPosition(clock, {300.0, 250.0}), AXError::kAXErrorSuccess);
     EXPECT_TRUE(waitUntil([&] {
         auto frame = server().outerFrame(clock);
@@ -151,23 +165,29 @@ TEST_F(UnderWindowManager, MaximizedWindowIsRestoredThenMoved) {
 }
 
 TEST_F(UnderWindowManager, ResizesLandWhereAsked) {
-    auto [pid, clock] = open({"xclock", "-geometry", "160x120+220+160", "-title", "size-clock"}, "size-clock");
+    auto [pid, clock] =
+        open({"xclock", "-geometry", "160x120+220+160", "-title", "size-clock"}, "size-clock");
     ASSERT_NE(clock, XCB_NONE);
     const auto start = server().outerFrame(clock);
     ASSERT_TRUE(start);
-    ASSERT_EQ(ax().setAttributeValue(Element::window(clock), "AXSize", Value(AXValue::create(Size{320.0, 240.0}))),
+    ASSERT_EQ(ax().setAttributeValue(Element::window(clock), "AXSize",
+                                     Value(AXValue::create(Size{320.0, 240.0}))),
               AXError::kAXErrorSuccess);
-    EXPECT_TRUE(waitUntil([&] { return server().outerFrame(clock) == Rect{start->x, start->y, 320.0, 240.0}; }));
+    EXPECT_TRUE(waitUntil([&] {
+        return server().outerFrame(clock) == Rect{start->x, start->y, 320.0, 240.0};
+    }));
 
     const Rect target{150.0, 120.0, 260.0, 180.0};
-    ASSERT_EQ(ax().setAttributeValue(Element::window(clock), "AXFrame", Value(AXValue::create(target))),
-              AXError::kAXErrorSuccess);
+    ASSERT_EQ(
+        ax().setAttributeValue(Element::window(clock), "AXFrame", Value(AXValue::create(target))),
+        AXError::kAXErrorSuccess);
     EXPECT_TRUE(waitUntil([&] { return server().outerFrame(clock) == target; }));
     server().kill(pid);
 }
 
 TEST_F(UnderWindowManager, GoneWindowsAndProcessesAnswerInvalidElement) {
-    auto [pid, eyes] = open({"xeyes", "-geometry", "120x90+40+500", "-title", "dead-eyes"}, "dead-eyes");
+    auto [pid, eyes] =
+        open({"xeyes", "-geometry", "120x90+40+500", "-title", "dead-eyes"}, "dead-eyes");
     ASSERT_NE(eyes, XCB_NONE);
     const Element window = Element::window(eyes);
     const Element app = ax().createApplication(pid);
@@ -188,11 +208,13 @@ TEST_F(UnderWindowManager, GoneWindowsAndProcessesAnswerInvalidElement) {
     EXPECT_EQ(ax().performAction(window, "AXRaise"), AXError::kAXErrorInvalidUIElement);
     EXPECT_EQ(ax().copyAttributeValue(app, "AXRole", value), AXError::kAXErrorInvalidUIElement);
     EXPECT_EQ(ax().copyAttributeValue(app, "AXWindows", value), AXError::kAXErrorInvalidUIElement);
-    EXPECT_EQ(ax().copyAttributeValue(Element::window(0), "AXRole", value), AXError::kAXErrorInvalidUIElement);
+    EXPECT_EQ(ax().copyAttributeValue(Element::window(0), "AXRole", value),
+              AXError::kAXErrorInvalidUIElement);
 }
 
 TEST_F(UnderWindowManager, RefusesUnsupportedAttributesAndValuesOfTheWrongKind) {
-    auto [pid, clock] = open({"xclock", "-geometry", "120x90+600+100", "-title", "kind-clock"}, "kind-clock");
+    auto [pid, clock] =
+        open({"xclock", "-geometry", "120x90+600+100", "-title", "kind-clock"}, "kind-clock");
     ASSERT_NE(clock, XCB_NONE);
     const Element window = Element::window(clock);
     const Element app = ax().createApplication(pid);
@@ -205,25 +227,31 @@ TEST_F(UnderWindowManager, RefusesUnsupportedAttributesAndValuesOfTheWrongKind) 
         {"AXPosition", Value(AXValue::create(Size{10.0, 10.0})), AXError::kAXErrorIllegalArgument},
         {"AXSize", Value(AXValue::create(Point{10.0, 10.0})), AXError::kAXErrorIllegalArgument},
         {"AXFrame", Value("wide"), AXError::kAXErrorIllegalArgument},
-        {"AXPosition", Value(AXValue::create(Point{std::nan(""), 0.0})), AXError::kAXErrorIllegalArgument},
+        {"AXPosition", Value(AXValue::create(Point{std::nan(""), 0.0})),
+         AXError::kAXErrorIllegalArgument},
         {"AXSize", Value(AXValue::create(Size{0.0, 50.0})), AXError::kAXErrorIllegalArgument},
         {"AXPosition", Value(AXValue::create(Point{1e9, 0.0})), AXError::kAXErrorIllegalArgument},
         {"AXTitle", Value("renamed"), AXError::kAXErrorAttributeUnsupported},
-        {"Position", Value(AXValue::create(Point{10.0, 10.0})), AXError::kAXErrorAttributeUnsupported},
+        {"Position", Value(AXValue::create(Point{10.0, 10.0})),
+         AXError::kAXErrorAttributeUnsupported},
     };
     for (const auto& w : writes) {
         EXPECT_EQ(ax().setAttributeValue(window, w.attribute, w.value), w.want) << w.attribute;
     }
     Value value;
-    EXPECT_EQ(ax().copyAttributeValue(window, "WindowPosition", value), AXError::kAXErrorAttributeUnsupported);
-    EXPECT_EQ(ax().copyAttributeValue(app, "AXPosition", value), AXError::kAXErrorAttributeUnsupported);
-    EXPECT_EQ(ax().copyAttributeValue(app, "AXFrame", value), AXError::kAXErrorAttributeUnsupported);
+    EXPECT_EQ(ax().copyAttributeValue(window, "WindowPosition", value),
+              AXError::kAXErrorAttributeUnsupported);
+    EXPECT_EQ(ax().copyAttributeValue(app, "AXPosition", value),
+              AXError::kAXErrorAttributeUnsupported);
+    EXPECT_EQ(ax().copyAttributeValue(app, "AXFrame", value),
+              AXError::kAXErrorAttributeUnsupported);
     EXPECT_EQ(ax().performAction(window, "AXMove"), AXError::kAXErrorActionUnsupported);
     server().kill(pid);
 }
 
 TEST_F(UnderWindowManager, LeavesOutDocksAndMinimizedWindowsWhenAsked) {
-    auto [pid, message] = open({"xmessage", "-geometry", "+300+400", "-title", "min-message", "hello"}, "min-message");
+    auto [pid, message] = open(
+        {"xmessage", "-geometry", "+300+400", "-title", "min-message", "hello"}, "min-message");
     ASSERT_NE(message, XCB_NONE);
     // A dock of our own making.
     xcb_connection_t* c = server().conn();
@@ -231,18 +259,20 @@ TEST_F(UnderWindowManager, LeavesOutDocksAndMinimizedWindowsWhenAsked) {
     xcb_create_window(c, XCB_COPY_FROM_PARENT, dock, server().root(), 0, 770, 1280, 30, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
     const xcb_atom_t dockType = server().atom("_NET_WM_WINDOW_TYPE_DOCK");
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, dock, server().atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1,
-                        &dockType);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, dock, server().atom("_NET_WM_WINDOW_TYPE"),
+                        XCB_ATOM_ATOM, 32, 1, &dockType);
     xcb_map_window(c, dock);
     xcb_flush(c);
     ASSERT_TRUE(waitUntil([&] { return lists(kCGWindowListOptionOnScreenOnly, dock); }));
-    EXPECT_FALSE(lists(kCGWindowListOptionOnScreenOnly | kCGWindowListExcludeDesktopElements, dock));
+    EXPECT_FALSE(
+        lists(kCGWindowListOptionOnScreenOnly | kCGWindowListExcludeDesktopElements, dock));
 
     server().iconify(message);
     ASSERT_TRUE(waitUntil([&] { return !lists(kCGWindowListOptionOnScreenOnly, message); }));
     EXPECT_TRUE(lists(0, message));
     Value minimized;
-    EXPECT_EQ(ax().copyAttributeValue(Element::window(message), "AXMinimized", minimized), AXError::kAXErrorSuccess);
+    EXPECT_EQ(ax().copyAttributeValue(Element::window(message), "AXMinimized", minimized),
+              AXError::kAXErrorSuccess);
     EXPECT_EQ(minimized, Value(true));
     xcb_destroy_window(c, dock);
     xcb_flush(c);

@@ -54,7 +54,8 @@ bool dispatchUntil(X11Desktop& desktop, const std::function<bool()>& condition,
     while (true) {
         if (!desktop.dispatchPendingEvents()) return false;
         if (condition()) return true;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) return false;
         pollfd fd{desktop.fileDescriptor(), POLLIN, 0};
         ::poll(&fd, 1, static_cast<int>(std::min<long long>(left.count(), 50)));
@@ -131,11 +132,15 @@ std::unique_ptr<XServer> XServer::start(bool windowManager, std::string& error) 
         std::ofstream(config) << kOpenboxConfig;
         server->wm_ = server->launch({"openbox", "--sm-disable", "--config-file", config});
         const xcb_atom_t check = server->atom("_NET_SUPPORTING_WM_CHECK");
-        const bool ready = waitUntil([&] {
-            auto cookie = xcb_get_property(server->conn_, 0, server->root_, check, XCB_ATOM_WINDOW, 0, 1);
-            Freed<xcb_get_property_reply_t> reply{xcb_get_property_reply(server->conn_, cookie, nullptr)};
-            return reply && xcb_get_property_value_length(reply.p) == 4;
-        }, std::chrono::seconds(20));
+        const bool ready = waitUntil(
+            [&] {
+                auto cookie =
+                    xcb_get_property(server->conn_, 0, server->root_, check, XCB_ATOM_WINDOW, 0, 1);
+                Freed<xcb_get_property_reply_t> reply{
+                    xcb_get_property_reply(server->conn_, cookie, nullptr)};
+                return reply && xcb_get_property_value_length(reply.p) == 4;
+            },
+            std::chrono::seconds(20));
         if (!ready || !server->windowManagerManages()) {
             error = "openbox did not start";
             return nullptr;
@@ -149,22 +154,24 @@ bool XServer::windowManagerManages() {
     // that it takes into its client list shows that it does. Requests made too early can be
     // lost, so the probe is mapped again while we wait.
     const xcb_window_t probe = xcb_generate_id(conn_);
-    xcb_create_window(conn_, XCB_COPY_FROM_PARENT, probe, root_, 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_create_window(conn_, XCB_COPY_FROM_PARENT, probe, root_, 0, 0, 10, 10, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
     const xcb_atom_t clients = atom("_NET_CLIENT_LIST");
     int attempt = 0;
-    const bool managed = waitUntil([&] {
-        if (attempt++ % 40 == 0) {
-            xcb_map_window(conn_, probe);
-            xcb_flush(conn_);
-        }
-        auto cookie = xcb_get_property(conn_, 0, root_, clients, XCB_ATOM_WINDOW, 0, 1024);
-        Freed<xcb_get_property_reply_t> reply{xcb_get_property_reply(conn_, cookie, nullptr)};
-        if (!reply) return false;
-        const auto* windows = static_cast<const xcb_window_t*>(xcb_get_property_value(reply.p));
-        const int count = xcb_get_property_value_length(reply.p) / 4;
-        return std::find(windows, windows + count, probe) != windows + count;
-    }, std::chrono::seconds(20));
+    const bool managed = waitUntil(
+        [&] {
+            if (attempt++ % 40 == 0) {
+                xcb_map_window(conn_, probe);
+                xcb_flush(conn_);
+            }
+            auto cookie = xcb_get_property(conn_, 0, root_, clients, XCB_ATOM_WINDOW, 0, 1024);
+            Freed<xcb_get_property_reply_t> reply{xcb_get_property_reply(conn_, cookie, nullptr)};
+            if (!reply) return false;
+            const auto* windows = static_cast<const xcb_window_t*>(xcb_get_property_value(reply.p));
+            const int count = xcb_get_property_value_length(reply.p) / 4;
+            return std::find(windows, windows + count, probe) != windows + count;
+        },
+        std::chrono::seconds(20));
     xcb_destroy_window(conn_, probe);
     sync();
     return managed;
@@ -208,36 +215,45 @@ std::optional<xcb_window_t> XServer::waitForWindow(const std::string& title) {
     std::optional<xcb_window_t> found;
     // Searches the top-levels and, under a window manager, their frames' descendants.
     std::function<void(xcb_window_t, int)> search = [&](xcb_window_t parent, int depth) {
-        Freed<xcb_query_tree_reply_t> tree{xcb_query_tree_reply(conn_, xcb_query_tree(conn_, parent), nullptr)};
+        Freed<xcb_query_tree_reply_t> tree{
+            xcb_query_tree_reply(conn_, xcb_query_tree(conn_, parent), nullptr)};
         if (!tree) return;
         const xcb_window_t* children = xcb_query_tree_children(tree.p);
         for (int i = 0; i < xcb_query_tree_children_length(tree.p) && !found; ++i) {
-            auto nameCookie = xcb_get_property(conn_, 0, children[i], XCB_ATOM_WM_NAME, XCB_ATOM_ANY, 0, 256);
+            auto nameCookie =
+                xcb_get_property(conn_, 0, children[i], XCB_ATOM_WM_NAME, XCB_ATOM_ANY, 0, 256);
             auto attrCookie = xcb_get_window_attributes(conn_, children[i]);
-            Freed<xcb_get_property_reply_t> name{xcb_get_property_reply(conn_, nameCookie, nullptr)};
-            Freed<xcb_get_window_attributes_reply_t> attr{xcb_get_window_attributes_reply(conn_, attrCookie, nullptr)};
+            Freed<xcb_get_property_reply_t> name{
+                xcb_get_property_reply(conn_, nameCookie, nullptr)};
+            Freed<xcb_get_window_attributes_reply_t> attr{
+                xcb_get_window_attributes_reply(conn_, attrCookie, nullptr)};
             if (name && attr && attr->map_state == XCB_MAP_STATE_VIEWABLE &&
                 std::string(static_cast<const char*>(xcb_get_property_value(name.p)),
-                            static_cast<std::size_t>(xcb_get_property_value_length(name.p))) == title) {
+                            static_cast<std::size_t>(xcb_get_property_value_length(name.p))) ==
+                    title) {
                 found = children[i];
             } else if (depth < 3) {
                 search(children[i], depth + 1);
             }
         }
     };
-    waitUntil([&] {
-        search(root_, 0);
-        return found.has_value();
-    }, std::chrono::seconds(15));
+    waitUntil(
+        [&] {
+            search(root_, 0);
+            return found.has_value();
+        },
+        std::chrono::seconds(15));
     return found;
 }
 
 std::optional<Rect> XServer::outerFrame(xcb_window_t window) {
     auto geometryCookie = xcb_get_geometry(conn_, window);
     auto translateCookie = xcb_translate_coordinates(conn_, window, root_, 0, 0);
-    auto extentsCookie = xcb_get_property(conn_, 0, window, atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4);
+    auto extentsCookie =
+        xcb_get_property(conn_, 0, window, atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4);
     Freed<xcb_get_geometry_reply_t> g{xcb_get_geometry_reply(conn_, geometryCookie, nullptr)};
-    Freed<xcb_translate_coordinates_reply_t> t{xcb_translate_coordinates_reply(conn_, translateCookie, nullptr)};
+    Freed<xcb_translate_coordinates_reply_t> t{
+        xcb_translate_coordinates_reply(conn_, translateCookie, nullptr)};
     Freed<xcb_get_property_reply_t> e{xcb_get_property_reply(conn_, extentsCookie, nullptr)};
     if (!g || !t) return std::nullopt;
     std::uint32_t left = 0, right = 0, top = 0, bottom = 0;
@@ -251,8 +267,8 @@ std::optional<Rect> XServer::outerFrame(xcb_window_t window) {
 }
 
 namespace {
-void sendRootMessage(xcb_connection_t* conn, xcb_window_t root, xcb_window_t window, xcb_atom_t type,
-                     std::initializer_list<std::uint32_t> data) {
+void sendRootMessage(xcb_connection_t* conn, xcb_window_t root, xcb_window_t window,
+                     xcb_atom_t type, std::initializer_list<std::uint32_t> data) {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -260,7 +276,8 @@ void sendRootMessage(xcb_connection_t* conn, xcb_window_t root, xcb_window_t win
     event.type = type;
     std::size_t i = 0;
     for (auto d : data) event.data.data32[i++] = d;
-    xcb_send_event(conn, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+    xcb_send_event(conn, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
     xcb_flush(conn);
 }
@@ -295,30 +312,32 @@ bool XServer::hasState(xcb_window_t window, const char* state) {
 xcb_keycode_t XServer::keycodeFor(std::uint32_t keysym) {
     const xcb_setup_t* setup = xcb_get_setup(conn_);
     const auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
-    Freed<xcb_get_keyboard_mapping_reply_t> map{
-        xcb_get_keyboard_mapping_reply(conn_, xcb_get_keyboard_mapping(conn_, setup->min_keycode, count), nullptr)};
+    Freed<xcb_get_keyboard_mapping_reply_t> map{xcb_get_keyboard_mapping_reply(
+        conn_, xcb_get_keyboard_mapping(conn_, setup->min_keycode, count), nullptr)};
     if (!map) return 0;
     const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map.p);
     for (int k = 0; k < count; ++k) {
-        if (syms[k * map->keysyms_per_keycode] == keysym) return static_cast<xcb_keycode_t>(setup->min_keycode + k);
+        if (syms[k * map->keysyms_per_keycode] == keysym)
+            return static_cast<xcb_keycode_t>(setup->min_keycode + k);
     }
     return 0;
 }
 
 void XServer::key(xcb_keycode_t keycode, bool press) {
-    xcb_test_fake_input(conn_, press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, keycode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(conn_, press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, keycode, XCB_CURRENT_TIME,
+                        XCB_NONE, 0, 0, 0);
     sync();
 }
 
 void XServer::button(std::uint8_t number, bool press) {
-    xcb_test_fake_input(conn_, press ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, number, XCB_CURRENT_TIME, XCB_NONE, 0,
-                        0, 0);
+    xcb_test_fake_input(conn_, press ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, number,
+                        XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     sync();
 }
 
 void XServer::movePointer(int x, int y) {
-    xcb_test_fake_input(conn_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root_, static_cast<std::int16_t>(x),
-                        static_cast<std::int16_t>(y), 0);
+    xcb_test_fake_input(conn_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root_,
+                        static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 0);
 }
 
 void XServer::sync() {

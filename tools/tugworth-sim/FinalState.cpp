@@ -13,8 +13,7 @@ Json rectJson(const Rect& r) {
 }
 
 Json elementJson(const Element& e) {
-    if (e.isApplication())
-        return "app:" + std::to_string(e.id());
+    if (e.isApplication()) return "app:" + std::to_string(e.id());
     return e.id();
 }
 
@@ -37,10 +36,8 @@ Json valueJson(const Value& value) {
             Point p;
             Size s;
             Rect r;
-            if (box.getValue(p))
-                return Json{{"point", Json::array({p.x, p.y})}};
-            if (box.getValue(s))
-                return Json{{"size", Json::array({s.width, s.height})}};
+            if (box.getValue(p)) return Json{{"point", Json::array({p.x, p.y})}};
+            if (box.getValue(s)) return Json{{"size", Json::array({s.width, s.height})}};
             box.getValue(r);
             return Json{{"rect", rectJson(r)}};
         }
@@ -70,28 +67,23 @@ Json menuJson(const Menu& menu) {
                          {"key", item.keyEquivalent},
                          {"mask", item.modifierMask}};
         }
-        if (item.submenu)
-            entry["submenu"] = menuJson(*item.submenu);
+        if (item.submenu) entry["submenu"] = menuJson(*item.submenu);
         items.push_back(std::move(entry));
     }
     return items;
 }
 
 bool menuContains(const Menu* menu, const Menu* wanted) {
-    if (menu == nullptr)
-        return false;
-    if (menu == wanted)
-        return true;
+    if (menu == nullptr) return false;
+    if (menu == wanted) return true;
     for (const MenuItem& item : menu->items) {
-        if (menuContains(item.submenu.get(), wanted))
-            return true;
+        if (menuContains(item.submenu.get(), wanted)) return true;
     }
     return false;
 }
 
 Json statusItemJson(const sim::StatusItemState* item) {
-    if (item == nullptr)
-        return nullptr;
+    if (item == nullptr) return nullptr;
     return Json{{"image", item->image ? Json(*item->image) : Json(nullptr)},
                 {"title", item->title ? Json(*item->title) : Json(nullptr)},
                 {"menu", item->menu ? menuJson(*item->menu) : Json::array()}};
@@ -99,13 +91,10 @@ Json statusItemJson(const sim::StatusItemState* item) {
 
 Json servicesMenuJson(const sim::SimToolkit& toolkit) {
     const Menu* services = toolkit.servicesMenu().get();
-    if (services == nullptr)
-        return nullptr;
+    if (services == nullptr) return nullptr;
     const sim::StatusItemState* item = toolkit.statusItem();
-    if (item != nullptr && menuContains(item->menu.get(), services))
-        return "statusItem";
-    if (menuContains(toolkit.mainMenu().get(), services))
-        return "mainMenu";
+    if (item != nullptr && menuContains(item->menu.get(), services)) return "statusItem";
+    if (menuContains(toolkit.mainMenu().get(), services)) return "mainMenu";
     return nullptr;
 }
 
@@ -125,8 +114,7 @@ Json alertsJson(const std::vector<sim::AlertRecord>& alerts) {
 }
 
 Json preferencesWindowJson(const sim::HostedWindowState* window) {
-    if (window == nullptr)
-        return nullptr;
+    if (window == nullptr) return nullptr;
     Json properties = Json::object();
     for (const auto& [key, value] : window->properties) properties[key] = valueJson(value);
     return Json{{"visible", window->visible},
@@ -137,8 +125,7 @@ Json preferencesWindowJson(const sim::HostedWindowState* window) {
 }
 
 Json delegateJson(const AppDelegate* delegate) {
-    if (delegate == nullptr)
-        return nullptr;
+    if (delegate == nullptr) return nullptr;
     return Json{{"isDragging", delegate->isDragging},
                 {"isResizing", delegate->isResizing},
                 {"targetWindow",

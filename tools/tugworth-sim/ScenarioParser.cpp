@@ -66,52 +66,43 @@ const char* kindName(const Json& json) {
 }
 
 void requireObject(const Node& node, const std::vector<std::string_view>& allowed) {
-    if (!node.json.is_object())
-        wrongKind(node, "an object");
+    if (!node.json.is_object()) wrongKind(node, "an object");
     for (const auto& [key, value] : node.json.items()) {
         bool known = false;
         for (std::string_view name : allowed) known = known || key == name;
-        if (!known)
-            fail(node.childPath(key), "unknown key");
+        if (!known) fail(node.childPath(key), "unknown key");
     }
 }
 
 // The array's length; a fault for any other kind.
 std::size_t requireArray(const Node& node) {
-    if (!node.json.is_array())
-        wrongKind(node, "an array");
+    if (!node.json.is_array()) wrongKind(node, "an array");
     return node.json.size();
 }
 
 void requireKey(const Node& node, std::string_view key) {
-    if (!node.has(key))
-        fail(node.path, "missing key " + inQuotes(key));
+    if (!node.has(key)) fail(node.path, "missing key " + inQuotes(key));
 }
 
 bool readBool(const Node& node) {
-    if (!node.json.is_boolean())
-        wrongKind(node, "a Boolean");
+    if (!node.json.is_boolean()) wrongKind(node, "a Boolean");
     return node.json.get<bool>();
 }
 
 std::string readString(const Node& node) {
-    if (!node.json.is_string())
-        wrongKind(node, "a string");
+    if (!node.json.is_string()) wrongKind(node, "a string");
     return node.json.get<std::string>();
 }
 
 std::int64_t readInteger(const Node& node, std::int64_t min, std::int64_t max) {
     if (node.json.is_number_unsigned()) {
         const auto v = node.json.get<std::uint64_t>();
-        if (v > static_cast<std::uint64_t>(max))
-            fail(node.path, "number out of range");
+        if (v > static_cast<std::uint64_t>(max)) fail(node.path, "number out of range");
         return static_cast<std::int64_t>(v);
     }
-    if (!node.json.is_number_integer())
-        wrongKind(node, "an integer");
+    if (!node.json.is_number_integer()) wrongKind(node, "an integer");
     const auto v = node.json.get<std::int64_t>();
-    if (v < min || v > max)
-        fail(node.path, "number out of range");
+    if (v < min || v > max) fail(node.path, "number out of range");
     return v;
 }
 
@@ -136,11 +127,9 @@ AXError readCode(const Node& node) {
 }
 
 double readNumber(const Node& node) {
-    if (!node.json.is_number())
-        wrongKind(node, "a number");
+    if (!node.json.is_number()) wrongKind(node, "a number");
     const double v = node.json.get<double>();
-    if (!std::isfinite(v))
-        fail(node.path, "number out of range");
+    if (!std::isfinite(v)) fail(node.path, "number out of range");
     return v;
 }
 
@@ -165,8 +154,7 @@ Size readSize(const Node& node) {
 
 Rect readRect(const Node& node) {
     const auto v = readNumbers<4>(node, "[x, y, width, height]");
-    if (v[2] < 0 || v[3] < 0)
-        fail(node.path, "width and height must not be negative");
+    if (v[2] < 0 || v[3] < 0) fail(node.path, "width and height must not be negative");
     return {v[0], v[1], v[2], v[3]};
 }
 
@@ -211,8 +199,7 @@ public:
                   "statusItemHasButton", "processes", "stacking", "windowList", "alerts", "steps"});
         Scenario s;
         const auto given = [&top](std::string_view key, const auto& read) {
-            if (top.has(key))
-                read(top.child(key));
+            if (top.has(key)) read(top.child(key));
         };
         given("environment", [&](const Node& n) { s.environment = readEnvironment(n); });
         given("ownPid", [&](const Node& n) { s.ownPid = readPid(n); });
@@ -244,8 +231,7 @@ private:
     };
 
     static std::map<std::string, std::string, std::less<>> readEnvironment(const Node& node) {
-        if (!node.json.is_object())
-            wrongKind(node, "an object");
+        if (!node.json.is_object()) wrongKind(node, "an object");
         std::map<std::string, std::string, std::less<>> env;
         for (const auto& [key, value] : node.json.items()) env[key] = readString(node.child(key));
         return env;
@@ -272,8 +258,7 @@ private:
     }
 
     static SettingsMap readSettings(const Node& node) {
-        if (!node.json.is_object())
-            wrongKind(node, "an object");
+        if (!node.json.is_object()) wrongKind(node, "an object");
         SettingsMap settings;
         for (const auto& [key, value] : node.json.items())
             settings[key] = readSettingValue(node.child(key));
@@ -296,12 +281,10 @@ private:
             requireKey(p, "pid");
             ProcessSpec spec;
             spec.pid = readPid(p.child("pid"));
-            if (!pids_.insert(spec.pid).second)
-                fail(p.childPath("pid"), "duplicate process id");
+            if (!pids_.insert(spec.pid).second) fail(p.childPath("pid"), "duplicate process id");
             if (p.has("name") && !p.child("name").json.is_null())
                 spec.name = readString(p.child("name"));
-            if (p.has("app"))
-                spec.app = readOverrides(p.child("app"), spec.pid);
+            if (p.has("app")) spec.app = readOverrides(p.child("app"), spec.pid);
             if (p.has("windows")) {
                 const Node windows = p.child("windows");
                 requireArray(windows);
@@ -331,8 +314,7 @@ private:
         std::vector<WindowPatch> changes;
         for (const auto& [key, value] : node.json.items()) {
             const Node field = node.child(key);
-            if (key == "id")
-                continue;
+            if (key == "id") continue;
             if (key == "title") {
                 changes.push_back([v = readString(field)](sim::WindowModel& w) { w.title = v; });
             } else if (key == "frame") {
@@ -360,8 +342,7 @@ private:
                 changes.push_back([v = readStrings(field)](sim::WindowModel& w) { w.actions = v; });
             } else if (key == "listName") {
                 std::optional<std::string> name;
-                if (!field.json.is_null())
-                    name = readString(field);
+                if (!field.json.is_null()) name = readString(field);
                 changes.push_back([name](sim::WindowModel& w) {
                     w.listName = name;
                     w.listNameOmitted = !name.has_value();
@@ -377,8 +358,7 @@ private:
     }
 
     sim::AttributeOverrides readOverrides(const Node& node, Pid pid) {
-        if (!node.json.is_object())
-            wrongKind(node, "an object");
+        if (!node.json.is_object()) wrongKind(node, "an object");
         sim::AttributeOverrides overrides;
         for (const auto& [name, value] : node.json.items()) {
             const Node o = node.child(name);
@@ -389,16 +369,12 @@ private:
                 if (*override.read == AXError::kAXErrorSuccess)
                     fail(o.childPath("read"), "a failing read needs a non-zero code");
             }
-            if (o.has("value"))
-                override.value = readAttributeValue(o.child("value"), pid);
-            if (o.has("write"))
-                override.write = readCode(o.child("write"));
+            if (o.has("value")) override.value = readAttributeValue(o.child("value"), pid);
+            if (o.has("write")) override.write = readCode(o.child("write"));
             if (o.has("perform")) {
-                if (name != "AXActions")
-                    fail(o.childPath("perform"), "only AXActions performs");
+                if (name != "AXActions") fail(o.childPath("perform"), "only AXActions performs");
                 const Node perform = o.child("perform");
-                if (!perform.json.is_object())
-                    wrongKind(perform, "an object");
+                if (!perform.json.is_object()) wrongKind(perform, "an object");
                 for (const auto& [action, code] : perform.json.items())
                     override.perform[action] = readCode(perform.child(action));
             }
@@ -415,16 +391,11 @@ private:
                 items.push_back(readAttributeValue(node.at(i), pid));
             return Value(std::move(items));
         }
-        if (!j.is_object())
-            return plainValue(node);
-        if (j.size() != 1)
-            fail(node.path, "expected one of point, size, rect or element");
-        if (node.has("point"))
-            return AXValue::create(readPoint(node.child("point")));
-        if (node.has("size"))
-            return AXValue::create(readSize(node.child("size")));
-        if (node.has("rect"))
-            return AXValue::create(readRect(node.child("rect")));
+        if (!j.is_object()) return plainValue(node);
+        if (j.size() != 1) fail(node.path, "expected one of point, size, rect or element");
+        if (node.has("point")) return AXValue::create(readPoint(node.child("point")));
+        if (node.has("size")) return AXValue::create(readSize(node.child("size")));
+        if (node.has("rect")) return AXValue::create(readRect(node.child("rect")));
         if (node.has("element")) {
             const Node e = node.child("element");
             if (e.json.is_string()) {
@@ -446,8 +417,7 @@ private:
         for (std::size_t i = 0; i < node.json.size(); ++i) {
             const Node entry = node.at(i);
             const std::int64_t id = readWindowId(entry);
-            if (!seen.insert(id).second)
-                fail(entry.path, "window listed twice");
+            if (!seen.insert(id).second) fail(entry.path, "window listed twice");
             windowRefs_.push_back({entry.path, id});
             ids.push_back(id);
         }
@@ -459,8 +429,7 @@ private:
         requireKey(node, "answer");
         AlertAnswer answer;
         answer.answer = readInt(node.child("answer"));
-        if (node.has("steps"))
-            answer.steps = readSteps(node.child("steps"), false);
+        if (node.has("steps")) answer.steps = readSteps(node.child("steps"), false);
         return answer;
     }
 
@@ -477,15 +446,13 @@ private:
                              "setWindow", "menu", "prefs", "alert", "relaunch", "local"});
         std::string kind;
         for (const auto& [key, value] : node.json.items()) {
-            if (key == "local")
-                continue;
+            if (key == "local") continue;
             if (!kind.empty())
                 fail(node.path, "a step takes exactly one action, found " + inQuotes(kind) +
                                     " and " + inQuotes(key));
             kind = key;
         }
-        if (kind.empty())
-            fail(node.path, "a step needs an action");
+        if (kind.empty()) fail(node.path, "a step needs an action");
         Step step;
         step.path = node.path;
         if (node.has("local")) {
@@ -518,8 +485,7 @@ private:
         } else if (kind == "menu") {
             step.kind = Step::Kind::Menu;
             step.action = readString(arg);
-            if (step.action.empty())
-                fail(arg.path, "expected an action name");
+            if (step.action.empty()) fail(arg.path, "expected an action name");
         } else if (kind == "prefs") {
             readPrefs(arg, step);
         } else if (kind == "alert") {
@@ -527,10 +493,8 @@ private:
             step.alert = std::make_shared<AlertAnswer>(readAlertAnswer(arg));
         } else {
             step.kind = Step::Kind::Relaunch;
-            if (!readBool(arg))
-                fail(arg.path, "expected true");
-            if (!topLevel)
-                fail(arg.path, "a relaunch cannot happen inside an alert");
+            if (!readBool(arg)) fail(arg.path, "expected true");
+            if (!topLevel) fail(arg.path, "a relaunch cannot happen inside an alert");
         }
         return step;
     }
@@ -546,20 +510,17 @@ private:
             {"Help", kModifierHelp},
             {"Function", kModifierFunction},
         }};
-        if (!node.json.is_array())
-            wrongKind(node, "an array of modifier names");
+        if (!node.json.is_array()) wrongKind(node, "an array of modifier names");
         std::uint64_t flags = 0;
         for (std::size_t i = 0; i < node.json.size(); ++i) {
             const std::string name = readString(node.at(i));
             bool known = false;
             for (const auto& [modifier, bit] : kNames) {
-                if (modifier != name)
-                    continue;
+                if (modifier != name) continue;
                 flags |= bit;
                 known = true;
             }
-            if (!known)
-                fail(node.path, "unknown modifier " + inQuotes(name));
+            if (!known) fail(node.path, "unknown modifier " + inQuotes(name));
         }
         return flags;
     }
@@ -570,8 +531,7 @@ private:
         step.kind = Step::Kind::SetWindow;
         step.windowId = readWindowId(node.child("id"));
         auto owner = windowOwners_.find(step.windowId);
-        if (owner == windowOwners_.end())
-            fail(node.childPath("id"), unknownWindow(step.windowId));
+        if (owner == windowOwners_.end()) fail(node.childPath("id"), unknownWindow(step.windowId));
         step.patch = readWindowPatch(node, owner->second);
     }
 
@@ -592,8 +552,7 @@ private:
         requireObject(node, {"set"});
         requireKey(node, "set");
         const Node set = node.child("set");
-        if (!set.json.is_object())
-            wrongKind(set, "an object");
+        if (!set.json.is_object()) wrongKind(set, "an object");
         step.prefs = PrefsAction::Set;
         for (const auto& [key, value] : set.json.items()) {
             const Node control = set.child(key);
@@ -615,12 +574,10 @@ private:
 
     void checkReferences() const {
         for (const auto& ref : windowRefs_) {
-            if (!windowOwners_.contains(ref.id))
-                fail(ref.path, unknownWindow(ref.id));
+            if (!windowOwners_.contains(ref.id)) fail(ref.path, unknownWindow(ref.id));
         }
         for (const auto& [path, pid] : pidRefs_) {
-            if (!pids_.contains(pid))
-                fail(path, "unknown process id " + std::to_string(pid));
+            if (!pids_.contains(pid)) fail(path, "unknown process id " + std::to_string(pid));
         }
     }
 
@@ -646,15 +603,13 @@ public:
         switch (event) {
             case Json::parse_event_t::object_start:
             case Json::parse_event_t::array_start:
-                if (frames_.size() == kMaxNesting && !tooDeep_)
-                    tooDeep_ = path();
+                if (frames_.size() == kMaxNesting && !tooDeep_) tooDeep_ = path();
                 frames_.push_back({event == Json::parse_event_t::array_start, {}, 0, {}});
                 break;
             case Json::parse_event_t::key: {
                 Frame& top = frames_.back();
                 top.key = parsed.get<std::string>();
-                if (!top.keys.insert(top.key).second && !found_)
-                    found_ = path();
+                if (!top.keys.insert(top.key).second && !found_) found_ = path();
                 break;
             }
             case Json::parse_event_t::object_end:
@@ -681,8 +636,7 @@ private:
     };
 
     void elementDone() {
-        if (!frames_.empty() && frames_.back().isArray)
-            ++frames_.back().index;
+        if (!frames_.empty() && frames_.back().isArray) ++frames_.back().index;
     }
 
     std::string path() const {
@@ -718,12 +672,10 @@ std::variant<Scenario, ScenarioFault> parseScenario(std::string_view text) {
             fail("", "not valid JSON: " + what);
         }
         if (duplicates.tooDeep())
-            fail(*duplicates.tooDeep(), "nested more than " + std::to_string(kMaxNesting) +
-                                            " levels deep");
-        if (duplicates.duplicate())
-            fail(*duplicates.duplicate(), "duplicate key");
-        if (!root.is_object())
-            wrongKind({root, "scenario"}, "an object");
+            fail(*duplicates.tooDeep(),
+                 "nested more than " + std::to_string(kMaxNesting) + " levels deep");
+        if (duplicates.duplicate()) fail(*duplicates.duplicate(), "duplicate key");
+        if (!root.is_object()) wrongKind({root, "scenario"}, "an object");
         return Reader().read(root);
     } catch (const Fault& f) {
         return f.fault;

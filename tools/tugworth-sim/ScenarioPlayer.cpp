@@ -30,10 +30,8 @@ void ScenarioPlayer::buildDesktop() {
             added = window;
         }
     }
-    if (!s.stacking.empty())
-        desktop_.setStacking(s.stacking);
-    if (s.windowList)
-        desktop_.setWindowList(*s.windowList);
+    if (!s.stacking.empty()) desktop_.setStacking(s.stacking);
+    if (s.windowList) desktop_.setWindowList(*s.windowList);
     for (const AlertAnswer& answer : s.alerts) prepareAnswer(answer);
 }
 
@@ -46,8 +44,7 @@ bool ScenarioPlayer::play() {
         relaunchFrom_.reset();
         toolkit.setMainLoop([this, from] { playTopLevel(from); });
         runApplication(desktop_.platform());
-        if (!fault_.empty() || !relaunchFrom_)
-            break;
+        if (!fault_.empty() || !relaunchFrom_) break;
         from = *relaunchFrom_;
         desktop_.startFreshProcess();
     }
@@ -62,8 +59,7 @@ void ScenarioPlayer::playTopLevel(std::size_t from) {
     const std::vector<Step>& steps = scenario_.steps;
     for (std::size_t i = from; i < steps.size(); ++i) {
         if (stopped()) {
-            if (!fault_.empty() || relaunchFrom_)
-                return;
+            if (!fault_.empty() || relaunchFrom_) return;
             // The program quit on its own: only a relaunch can bring it back.
             if (steps[i].kind == Step::Kind::Relaunch) {
                 relaunchFrom_ = i + 1;
@@ -84,8 +80,7 @@ void ScenarioPlayer::playTopLevel(std::size_t from) {
 
 void ScenarioPlayer::playSteps(const std::vector<Step>& steps) {
     for (const Step& step : steps) {
-        if (stopped())
-            return;
+        if (stopped()) return;
         playStep(step);
         desktop_.toolkit().runDeferredWork();
     }
@@ -146,8 +141,7 @@ void ScenarioPlayer::playPrefs(const Step& step) {
         case PrefsAction::Set:
             for (const auto& [key, value] : step.prefsValues) {
                 shown = toolkit.changeControl(kPreferencesWindow, key, value);
-                if (!shown)
-                    break;
+                if (!shown) break;
             }
             break;
         case PrefsAction::Save:

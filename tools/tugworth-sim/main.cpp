@@ -29,8 +29,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--final-state") {
-            if (i + 1 >= argc)
-                return usage("--final-state needs a file name");
+            if (i + 1 >= argc) return usage("--final-state needs a file name");
             finalStatePath = argv[++i];
         } else if (scenarioPath.empty() && !arg.starts_with("--")) {
             scenarioPath = arg;
@@ -38,8 +37,7 @@ int main(int argc, char** argv) {
             return usage("unexpected argument \"" + arg + "\"");
         }
     }
-    if (scenarioPath.empty())
-        return usage("no scenario given");
+    if (scenarioPath.empty()) return usage("no scenario given");
 
     std::ifstream in(scenarioPath, std::ios::binary);
     std::ostringstream text;

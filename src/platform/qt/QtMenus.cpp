@@ -24,8 +24,8 @@ void validateMenu(QMenu& qmenu, ActionTarget& target) {
         }
         const QByteArray name = action->property(kActionProperty).toByteArray();
         action->setEnabled(!name.isEmpty() &&
-                           target.validateAction(std::string_view(name.constData(),
-                                                                  static_cast<std::size_t>(name.size()))));
+                           target.validateAction(std::string_view(
+                               name.constData(), static_cast<std::size_t>(name.size()))));
     }
 }
 
@@ -33,7 +33,8 @@ void validateMenu(QMenu& qmenu, ActionTarget& target) {
 
 QKeySequence keySequenceFor(std::string_view keyEquivalent, std::uint64_t modifierMask) {
     if (keyEquivalent.empty()) return {};
-    const QString text = QString::fromUtf8(keyEquivalent.data(), static_cast<qsizetype>(keyEquivalent.size()));
+    const QString text =
+        QString::fromUtf8(keyEquivalent.data(), static_cast<qsizetype>(keyEquivalent.size()));
     const QChar character = text.front();
     Qt::KeyboardModifiers modifiers;
     if ((modifierMask & kModifierCommand) != 0) modifiers |= Qt::ControlModifier;

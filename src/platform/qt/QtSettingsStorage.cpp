@@ -16,7 +16,9 @@ namespace tugworth::qt {
 
 namespace {
 
-std::string toStd(const QString& text) { return text.toStdString(); }
+std::string toStd(const QString& text) {
+    return text.toStdString();
+}
 
 constexpr qint64 kMaxFileSize = 1024 * 1024;
 
@@ -62,10 +64,14 @@ Value decodeText(const QString& text) {
     double real = 0.0;
     bool boolean = false;
     switch (classifyText(utf8, &integer, &real, &boolean)) {
-        case TextKind::Boolean: return Value(boolean);
-        case TextKind::Integer: return Value(static_cast<long long>(integer));
-        case TextKind::Real: return Value(real);
-        case TextKind::String: break;
+        case TextKind::Boolean:
+            return Value(boolean);
+        case TextKind::Integer:
+            return Value(static_cast<long long>(integer));
+        case TextKind::Real:
+            return Value(real);
+        case TextKind::String:
+            break;
     }
     return Value(utf8);
 }
@@ -86,11 +92,15 @@ std::optional<QVariant> encodeSettingsValue(const Value& value) {
 
 Value decodeSettingsValue(const QVariant& stored) {
     switch (stored.typeId()) {
-        case QMetaType::QString: return decodeText(stored.toString());
-        case QMetaType::QByteArray: return Value(stored.toByteArray().toStdString());
+        case QMetaType::QString:
+            return decodeText(stored.toString());
+        case QMetaType::QByteArray:
+            return Value(stored.toByteArray().toStdString());
         // An unquoted comma in a hand-edited file splits the text into a list.
-        case QMetaType::QStringList: return Value(toStd(stored.toStringList().join(", ")));
-        default: break;
+        case QMetaType::QStringList:
+            return Value(toStd(stored.toStringList().join(", ")));
+        default:
+            break;
     }
     if (stored.canConvert<QString>()) return decodeText(stored.toString());
     return Value();

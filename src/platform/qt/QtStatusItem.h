@@ -40,7 +40,7 @@ private:
 
     QtToolkit& toolkit_;
     std::shared_ptr<Menu> menu_;
-    std::unique_ptr<QMenu> contextMenu_;     // outlives the tray icon that shows it
+    std::unique_ptr<QMenu> contextMenu_;  // outlives the tray icon that shows it
     std::unique_ptr<QSystemTrayIcon> tray_;
     bool hasImage_ = false;
     std::string title_;

@@ -19,7 +19,9 @@
 #include "ui_PreferencesWindow.h"
 
 // Resources compiled into a static library register themselves only when asked to.
-static void initTugworthResources() { Q_INIT_RESOURCE(tugworth); }
+static void initTugworthResources() {
+    Q_INIT_RESOURCE(tugworth);
+}
 
 namespace tugworth::qt {
 
@@ -54,14 +56,18 @@ QWidget* focusedWidgetWithSlot(const EditingAction& editing) {
 }
 
 QString imagePath(std::string_view name) {
-    return QStringLiteral(":/images/") + QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    return QStringLiteral(":/images/") +
+           QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 QMessageBox::Icon iconFor(AlertStyle style) {
     switch (style) {
-        case AlertStyle::Warning: return QMessageBox::Warning;
-        case AlertStyle::Informational: return QMessageBox::Information;
-        case AlertStyle::Critical: return QMessageBox::Critical;
+        case AlertStyle::Warning:
+            return QMessageBox::Warning;
+        case AlertStyle::Informational:
+            return QMessageBox::Information;
+        case AlertStyle::Critical:
+            return QMessageBox::Critical;
     }
     return QMessageBox::NoIcon;
 }
@@ -109,7 +115,8 @@ void QtToolkit::terminate() {
 
 void QtToolkit::setActivationPolicy(ActivationPolicy policy) {
     policy_ = policy;
-    for (QWidget* window : liveWindows()) setSkipTaskbar(*window, policy_ == ActivationPolicy::Accessory);
+    for (QWidget* window : liveWindows())
+        setSkipTaskbar(*window, policy_ == ActivationPolicy::Accessory);
 }
 
 void QtToolkit::prepareToShow(QWidget& window) {
@@ -203,8 +210,8 @@ int QtToolkit::runModal(const Alert& alert) {
         buttons.append(box.addButton(QMessageBox::Ok));
     } else {
         for (std::size_t i = 0; i < alert.buttons.size(); ++i) {
-            const QMessageBox::ButtonRole role = i == 0 ? QMessageBox::AcceptRole
-                                                        : QMessageBox::RejectRole;
+            const QMessageBox::ButtonRole role =
+                i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole;
             buttons.append(box.addButton(QString::fromStdString(alert.buttons[i]), role));
         }
     }
@@ -221,7 +228,8 @@ void QtToolkit::dispatchAsyncMain(std::function<void()> work) {
     QTimer::singleShot(0, qApp, std::move(work));
 }
 
-std::unique_ptr<Window> QtToolkit::loadWindow(std::string_view resourceName, BindableObject& owner) {
+std::unique_ptr<Window> QtToolkit::loadWindow(std::string_view resourceName,
+                                              BindableObject& owner) {
     std::unique_ptr<QWidget> widget = createForm(resourceName);
     if (!widget) return nullptr;
     return std::make_unique<QtWindow>(std::move(widget), owner, *this);
@@ -272,7 +280,8 @@ void QtToolkit::showAboutPanel() {
         aboutPanel_ = std::make_unique<QMessageBox>();
         aboutPanel_->setWindowTitle(QStringLiteral("About Tugworth"));
         aboutPanel_->setIconPixmap(QApplication::windowIcon().pixmap(64, 64));
-        aboutPanel_->setText(QStringLiteral("<b>Tugworth</b> %1").arg(QApplication::applicationVersion()));
+        aboutPanel_->setText(
+            QStringLiteral("<b>Tugworth</b> %1").arg(QApplication::applicationVersion()));
         aboutPanel_->setInformativeText(QStringLiteral(
             "Hold Super+Ctrl and move the pointer to drag the window under it; add Shift to "
             "resize it."));

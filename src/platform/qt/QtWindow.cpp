@@ -63,7 +63,8 @@ void QtWindow::bindControls() {
             bindCheckBox(*box, key);
         } else if (auto* combo = qobject_cast<QComboBox*>(child); combo && !key.empty()) {
             bindComboBox(*combo, key);
-        } else if (auto* button = qobject_cast<QAbstractButton*>(child); button && !action.empty()) {
+        } else if (auto* button = qobject_cast<QAbstractButton*>(child);
+                   button && !action.empty()) {
             bindButton(*button, action);
         }
     }
@@ -78,7 +79,8 @@ void QtWindow::bindCheckBox(QCheckBox& box, const std::string& key) {
         control->setChecked(*checked);
     };
     show(owner_.valueForKey(key));
-    observers_.push_back(owner_.addObserver(key, [show](std::string_view, const Value& v) { show(v); }));
+    observers_.push_back(
+        owner_.addObserver(key, [show](std::string_view, const Value& v) { show(v); }));
     QObject::connect(&box, &QCheckBox::toggled, &box,
                      [this, key](bool checked) { owner_.setValueForKey(key, Value(checked)); });
 }
@@ -92,13 +94,15 @@ void QtWindow::bindComboBox(QComboBox& box, const std::string& key) {
         showChoice(*control, choices, QString::fromStdString(*text));
     };
     show(owner_.valueForKey(key));
-    observers_.push_back(owner_.addObserver(key, [show](std::string_view, const Value& v) { show(v); }));
-    QObject::connect(&box, &QComboBox::currentIndexChanged, &box, [this, key, choices, control](int index) {
-        if (index < 0 || !control) return;
-        const QString text = index < choices.size() ? choices.at(index)
-                                                    : control->itemData(index).toString();
-        owner_.setValueForKey(key, Value(text.toStdString()));
-    });
+    observers_.push_back(
+        owner_.addObserver(key, [show](std::string_view, const Value& v) { show(v); }));
+    QObject::connect(
+        &box, &QComboBox::currentIndexChanged, &box, [this, key, choices, control](int index) {
+            if (index < 0 || !control) return;
+            const QString text =
+                index < choices.size() ? choices.at(index) : control->itemData(index).toString();
+            owner_.setValueForKey(key, Value(text.toStdString()));
+        });
 }
 
 void QtWindow::bindButton(QAbstractButton& button, const std::string& action) {
@@ -113,7 +117,8 @@ void QtWindow::setTitle(std::string title) {
 void QtWindow::center() {
     if (!widget_) return;
     if (!widget_->isVisible()) widget_->adjustSize();
-    QScreen* screen = widget_->screen() != nullptr ? widget_->screen() : QGuiApplication::primaryScreen();
+    QScreen* screen =
+        widget_->screen() != nullptr ? widget_->screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
     QRect frame = widget_->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
@@ -144,6 +149,8 @@ void QtWindow::close() {
     if (widget_) widget_->close();
 }
 
-bool QtWindow::isVisible() const { return widget_ && widget_->isVisible(); }
+bool QtWindow::isVisible() const {
+    return widget_ && widget_->isVisible();
+}
 
 }  // namespace tugworth::qt

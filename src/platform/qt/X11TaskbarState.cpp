@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
+#include <xcb/xcb.h>
 #include <QGuiApplication>
 #include <QWidget>
-#include <xcb/xcb.h>
 
 namespace tugworth::qt {
 
@@ -31,14 +31,15 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
 void editUnmappedState(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t state,
                        const std::array<xcb_atom_t, 2>& atoms, bool skip) {
     ReplyPtr<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(connection,
-                               xcb_get_property(connection, 0, window, state, XCB_ATOM_ATOM, 0, 1024),
-                               nullptr),
+        xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, window, state, XCB_ATOM_ATOM, 0, 1024),
+            nullptr),
         &std::free);
     std::vector<xcb_atom_t> states;
     if (reply && reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
         const auto* values = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
-        const auto count = static_cast<std::size_t>(xcb_get_property_value_length(reply.get())) / sizeof(xcb_atom_t);
+        const auto count = static_cast<std::size_t>(xcb_get_property_value_length(reply.get())) /
+                           sizeof(xcb_atom_t);
         for (std::size_t i = 0; i < count; ++i) {
             if (values[i] != atoms[0] && values[i] != atoms[1]) states.push_back(values[i]);
         }
@@ -70,7 +71,8 @@ void requestMappedState(xcb_connection_t* connection, xcb_window_t window, xcb_a
 }  // namespace
 
 void setSkipTaskbar(QWidget& window, bool skip) {
-    auto* x11 = qGuiApp == nullptr ? nullptr : qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    auto* x11 = qGuiApp == nullptr ? nullptr
+                                   : qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (x11 == nullptr || x11->connection() == nullptr) return;
     xcb_connection_t* connection = x11->connection();
     const auto id = static_cast<xcb_window_t>(window.winId());

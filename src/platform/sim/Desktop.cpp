@@ -28,8 +28,7 @@ Desktop::~Desktop() = default;
 
 ProcessModel& Desktop::addProcess(Pid pid, std::optional<std::string> name) {
     auto [it, inserted] = processes_.try_emplace(pid);
-    if (!inserted)
-        throw std::invalid_argument("sim: process " + std::to_string(pid) + " exists");
+    if (!inserted) throw std::invalid_argument("sim: process " + std::to_string(pid) + " exists");
     it->second.pid = pid;
     it->second.name = std::move(name);
     return it->second;
@@ -40,8 +39,7 @@ WindowModel& Desktop::addWindow(Pid pid, std::int64_t id, Rect frame, std::strin
     if (owner == processes_.end())
         throw std::invalid_argument("sim: no process " + std::to_string(pid));
     auto [it, inserted] = windows_.try_emplace(id);
-    if (!inserted)
-        throw std::invalid_argument("sim: window " + std::to_string(id) + " exists");
+    if (!inserted) throw std::invalid_argument("sim: window " + std::to_string(id) + " exists");
     WindowModel& window = it->second;
     window.id = id;
     window.pid = pid;
@@ -75,8 +73,7 @@ const WindowModel* Desktop::window(std::int64_t id) const {
 
 std::optional<Rect> Desktop::windowFrame(std::int64_t id) const {
     const WindowModel* w = window(id);
-    if (w == nullptr)
-        return std::nullopt;
+    if (w == nullptr) return std::nullopt;
     return w->frame;
 }
 
@@ -91,8 +88,7 @@ void Desktop::setStacking(const std::vector<std::int64_t>& frontToBack) {
             order.push_back(id);
     }
     for (std::int64_t id : declarationOrder_) {
-        if (std::find(order.begin(), order.end(), id) == order.end())
-            order.push_back(id);
+        if (std::find(order.begin(), order.end(), id) == order.end()) order.push_back(id);
     }
     stacking_ = std::move(order);
 }
@@ -105,10 +101,8 @@ void eraseId(std::vector<std::int64_t>& ids, std::int64_t id) {
 
 void Desktop::closeWindow(std::int64_t id) {
     auto it = windows_.find(id);
-    if (it == windows_.end())
-        return;
-    if (ProcessModel* owner = process(it->second.pid))
-        eraseId(owner->windows, id);
+    if (it == windows_.end()) return;
+    if (ProcessModel* owner = process(it->second.pid)) eraseId(owner->windows, id);
     eraseId(declarationOrder_, id);
     eraseId(stacking_, id);
     windows_.erase(it);
@@ -116,16 +110,14 @@ void Desktop::closeWindow(std::int64_t id) {
 
 void Desktop::quit(Pid pid) {
     ProcessModel* owner = process(pid);
-    if (owner == nullptr)
-        return;
+    if (owner == nullptr) return;
     const std::vector<std::int64_t> ids = owner->windows;
     for (std::int64_t id : ids) closeWindow(id);
     processes_.erase(pid);
 }
 
 bool Desktop::isAlive(const Element& element) const {
-    if (element.isApplication())
-        return processes_.contains(static_cast<Pid>(element.id()));
+    if (element.isApplication()) return processes_.contains(static_cast<Pid>(element.id()));
     return windows_.contains(element.id());
 }
 

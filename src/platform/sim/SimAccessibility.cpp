@@ -43,8 +43,7 @@ Element SimAccessibility::createApplication(Pid pid) {
 
 AXError SimAccessibility::getPid(const Element& element, Pid& pid) {
     desktop_.counter_.count();
-    if (!desktop_.isAlive(element))
-        return AXError::kAXErrorInvalidUIElement;
+    if (!desktop_.isAlive(element)) return AXError::kAXErrorInvalidUIElement;
     pid = element.isApplication() ? static_cast<Pid>(element.id())
                                   : desktop_.window(element.id())->pid;
     return kSuccess;
@@ -54,15 +53,13 @@ AXError SimAccessibility::copyAttributeValue(const Element& element, std::string
                                              Value& value) {
     desktop_.counter_.count();
     value = Value();
-    if (!desktop_.isAlive(element))
-        return AXError::kAXErrorInvalidUIElement;
+    if (!desktop_.isAlive(element)) return AXError::kAXErrorInvalidUIElement;
     const WindowModel* window = element.isApplication() ? nullptr : desktop_.window(element.id());
     const Pid pid = window != nullptr ? window->pid : static_cast<Pid>(element.id());
     const AttributeOverrides& overrides =
         window != nullptr ? window->attributes : desktop_.process(pid)->app;
     if (const AttributeOverride* override = findOverride(overrides, attribute)) {
-        if (override->read)
-            return *override->read;
+        if (override->read) return *override->read;
         if (override->value) {
             value = *override->value;
             return kSuccess;
@@ -106,8 +103,7 @@ AXError SimAccessibility::readApplication(Pid pid, std::string_view attribute, V
     if (attribute == "AXRole") {
         value = "AXApplication";
     } else if (attribute == "AXTitle") {
-        if (!process.name)
-            return AXError::kAXErrorNoValue;
+        if (!process.name) return AXError::kAXErrorNoValue;
         value = *process.name;
     } else if (attribute == "AXWindows") {
         Value::Array windows;
@@ -115,8 +111,7 @@ AXError SimAccessibility::readApplication(Pid pid, std::string_view attribute, V
         for (std::int64_t id : process.windows) windows.emplace_back(Element::window(id));
         value = std::move(windows);
     } else if (attribute == "AXFocusedWindow" || attribute == "AXMainWindow") {
-        if (process.windows.empty())
-            return AXError::kAXErrorNoValue;
+        if (process.windows.empty()) return AXError::kAXErrorNoValue;
         value = Element::window(process.windows.front());
     } else {
         return kUnsupported;
@@ -127,8 +122,7 @@ AXError SimAccessibility::readApplication(Pid pid, std::string_view attribute, V
 AXError SimAccessibility::setAttributeValue(const Element& element, std::string_view attribute,
                                             const Value& value) {
     desktop_.counter_.count();
-    if (!desktop_.isAlive(element))
-        return AXError::kAXErrorInvalidUIElement;
+    if (!desktop_.isAlive(element)) return AXError::kAXErrorInvalidUIElement;
     WindowModel* window = element.isApplication() ? nullptr : desktop_.window(element.id());
     const AttributeOverrides& overrides =
         window != nullptr ? window->attributes
@@ -136,15 +130,12 @@ AXError SimAccessibility::setAttributeValue(const Element& element, std::string_
     const AttributeOverride* override = findOverride(overrides, attribute);
     const bool aliasSupported = override != nullptr && override->value.has_value();
     if (override != nullptr && override->write) {
-        if (*override->write != kSuccess)
-            return *override->write;
+        if (*override->write != kSuccess) return *override->write;
         // Accepted: the write takes effect where it can, and answers success regardless.
-        if (window != nullptr)
-            writeWindow(*window, attribute, value, aliasSupported);
+        if (window != nullptr) writeWindow(*window, attribute, value, aliasSupported);
         return kSuccess;
     }
-    if (window == nullptr)
-        return kUnsupported;
+    if (window == nullptr) return kUnsupported;
     return writeWindow(*window, attribute, value, aliasSupported);
 }
 
@@ -153,20 +144,17 @@ AXError SimAccessibility::writeWindow(WindowModel& window, std::string_view attr
     const AXValue* box = value.asAXValue();
     if (attribute == "AXPosition" || (isPositionAlias(attribute) && positionAliasSupported)) {
         Point p;
-        if (box == nullptr || !box->getValue(p))
-            return kIllegalArgument;
+        if (box == nullptr || !box->getValue(p)) return kIllegalArgument;
         window.frame.x = p.x;
         window.frame.y = p.y;
     } else if (attribute == "AXSize") {
         Size s;
-        if (box == nullptr || !box->getValue(s))
-            return kIllegalArgument;
+        if (box == nullptr || !box->getValue(s)) return kIllegalArgument;
         window.frame.width = s.width;
         window.frame.height = s.height;
     } else if (attribute == "AXFrame") {
         Rect r;
-        if (box == nullptr || !box->getValue(r))
-            return kIllegalArgument;
+        if (box == nullptr || !box->getValue(r)) return kIllegalArgument;
         window.frame = r;
     } else {
         return kUnsupported;
@@ -176,16 +164,14 @@ AXError SimAccessibility::writeWindow(WindowModel& window, std::string_view attr
 
 AXError SimAccessibility::performAction(const Element& element, std::string_view action) {
     desktop_.counter_.count();
-    if (!desktop_.isAlive(element))
-        return AXError::kAXErrorInvalidUIElement;
+    if (!desktop_.isAlive(element)) return AXError::kAXErrorInvalidUIElement;
     const WindowModel* window = element.isApplication() ? nullptr : desktop_.window(element.id());
     const AttributeOverrides& overrides =
         window != nullptr ? window->attributes
                           : desktop_.process(static_cast<Pid>(element.id()))->app;
     if (const AttributeOverride* override = findOverride(overrides, "AXActions")) {
         auto answer = override->perform.find(action);
-        if (answer != override->perform.end())
-            return answer->second;
+        if (answer != override->perform.end()) return answer->second;
     }
     if (window != nullptr &&
         std::find(window->actions.begin(), window->actions.end(), action) != window->actions.end())

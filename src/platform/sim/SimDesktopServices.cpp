@@ -17,25 +17,20 @@ Value boundsOf(const Rect& frame) {
 
 Value SimWindowServer::copyWindowListInfo(std::uint32_t options, std::uint32_t relativeToWindow) {
     desktop_.counter_.count();
-    if (desktop_.windowListReplacement_)
-        return *desktop_.windowListReplacement_;
+    if (desktop_.windowListReplacement_) return *desktop_.windowListReplacement_;
     const bool excludeDesktop = (options & kCGWindowListExcludeDesktopElements) != 0;
     // Only what lies above the given window, when one is named.
     const bool aboveOnly = (options & kCGWindowListOptionOnScreenAboveWindow) != 0 &&
                            relativeToWindow != kCGNullWindowID;
     Value::Array list;
     for (std::int64_t id : desktop_.stacking_) {
-        if (aboveOnly && id == static_cast<std::int64_t>(relativeToWindow))
-            break;
+        if (aboveOnly && id == static_cast<std::int64_t>(relativeToWindow)) break;
         const WindowModel& window = *desktop_.window(id);
-        if (!window.onScreen || window.minimized || window.hidden)
-            continue;
-        if (excludeDesktop && window.desktopElement)
-            continue;
+        if (!window.onScreen || window.minimized || window.hidden) continue;
+        if (excludeDesktop && window.desktopElement) continue;
         Value::Dictionary entry;
         const ProcessModel* owner = desktop_.process(window.pid);
-        if (owner != nullptr && owner->name)
-            entry.emplace(windowkeys::kOwnerName, *owner->name);
+        if (owner != nullptr && owner->name) entry.emplace(windowkeys::kOwnerName, *owner->name);
         entry.emplace(windowkeys::kOwnerPID, Value(window.pid));
         entry.emplace(windowkeys::kNumber, Value(window.id));
         if (!window.listNameOmitted)
@@ -60,16 +55,14 @@ std::vector<Screen> SimDesktopServices::screens() {
 
 std::optional<Screen> SimDesktopServices::mainScreen() {
     desktop_.counter_.count();
-    if (desktop_.screens_.empty())
-        return std::nullopt;
+    if (desktop_.screens_.empty()) return std::nullopt;
     return desktop_.screens_.front();
 }
 
 std::optional<std::string> SimDesktopServices::runningApplicationName(Pid pid) {
     desktop_.counter_.count();
     const ProcessModel* process = desktop_.process(pid);
-    if (process == nullptr)
-        return std::nullopt;
+    if (process == nullptr) return std::nullopt;
     return process->name;
 }
 
@@ -109,8 +102,7 @@ void SimEventMonitors::deliver(const Event& event, bool local) {
     if (!local) {
         // A handler may install another monitor: call a copy, and index rather than iterate.
         for (std::size_t i = 0; i < global_.size(); ++i) {
-            if ((global_[i].mask & bit) == 0)
-                continue;
+            if ((global_[i].mask & bit) == 0) continue;
             const GlobalEventHandler handler = global_[i].handler;
             handler(event);
         }
@@ -118,12 +110,10 @@ void SimEventMonitors::deliver(const Event& event, bool local) {
     }
     Event current = event;
     for (std::size_t i = 0; i < local_.size(); ++i) {
-        if ((local_[i].mask & bit) == 0)
-            continue;
+        if ((local_[i].mask & bit) == 0) continue;
         const LocalEventHandler handler = local_[i].handler;
         const Event* next = handler(current);
-        if (next == nullptr)
-            return;  // swallowed: later monitors do not see it
+        if (next == nullptr) return;  // swallowed: later monitors do not see it
         current = *next;
     }
 }

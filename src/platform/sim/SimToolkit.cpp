@@ -24,8 +24,7 @@ public:
     }
     void setButtonImage(std::optional<Image> image) override {
         counter_.count();
-        if (!state_->hasButton)
-            return;
+        if (!state_->hasButton) return;
         state_->image = image ? std::optional<std::string>(image->name) : std::nullopt;
     }
     bool buttonHasImage() const override {
@@ -34,8 +33,7 @@ public:
     }
     void setButtonTitle(std::string title) override {
         counter_.count();
-        if (state_->hasButton)
-            state_->title = std::move(title);
+        if (state_->hasButton) state_->title = std::move(title);
     }
     void setMenu(std::shared_ptr<Menu> menu) override {
         counter_.count();
@@ -116,18 +114,14 @@ int SimToolkit::run() {
     counter_.count();
     terminated_ = false;
     willTerminateSent_ = false;
-    if (delegate_ != nullptr)
-        delegate_->applicationWillFinishLaunching();
+    if (delegate_ != nullptr) delegate_->applicationWillFinishLaunching();
     runDeferredWork();
-    if (!terminated_ && delegate_ != nullptr)
-        delegate_->applicationDidFinishLaunching();
+    if (!terminated_ && delegate_ != nullptr) delegate_->applicationDidFinishLaunching();
     runDeferredWork();
-    if (!terminated_ && mainLoop_)
-        mainLoop_();
+    if (!terminated_ && mainLoop_) mainLoop_();
     runDeferredWork();
     quit();
-    if (beforeExit_)
-        beforeExit_();
+    if (beforeExit_) beforeExit_();
     return 0;
 }
 
@@ -137,11 +131,9 @@ void SimToolkit::terminate() {
 }
 
 void SimToolkit::sendWillTerminate() {
-    if (willTerminateSent_)
-        return;
+    if (willTerminateSent_) return;
     willTerminateSent_ = true;
-    if (delegate_ != nullptr)
-        delegate_->applicationWillTerminate();
+    if (delegate_ != nullptr) delegate_->applicationWillTerminate();
 }
 
 ActivationPolicy SimToolkit::activationPolicy() const {
@@ -181,16 +173,14 @@ std::shared_ptr<StatusItem> SimToolkit::statusItemWithLength(double length) {
 void SimToolkit::removeStatusItem(const std::shared_ptr<StatusItem>& item) {
     counter_.count();
     const auto* simItem = dynamic_cast<const SimStatusItem*>(item.get());
-    if (simItem == nullptr)
-        return;  // not one of ours: nothing in our bar to remove
+    if (simItem == nullptr) return;  // not one of ours: nothing in our bar to remove
     simItem->state()->removed = true;
     std::erase(statusItems_, simItem->state());
 }
 
 std::optional<Image> SimToolkit::imageNamed(std::string_view name) {
     counter_.count();
-    if (!images_.contains(name))
-        return std::nullopt;
+    if (!images_.contains(name)) return std::nullopt;
     return Image{std::string(name)};
 }
 
@@ -198,12 +188,10 @@ int SimToolkit::runModal(const Alert& alert) {
     counter_.count();
     const std::size_t index = alerts_.size();
     alerts_.push_back({alert, kAlertFirstButtonReturn});
-    if (preparedAnswers_.empty())
-        return kAlertFirstButtonReturn;
+    if (preparedAnswers_.empty()) return kAlertFirstButtonReturn;
     PreparedAnswer prepared = std::move(preparedAnswers_.front());
     preparedAnswers_.pop_front();
-    if (prepared.during)
-        prepared.during();  // the nested loop's events
+    if (prepared.during) prepared.during();  // the nested loop's events
     alerts_[index].answer = prepared.answer;
     return prepared.answer;
 }
@@ -216,8 +204,7 @@ void SimToolkit::dispatchAsyncMain(std::function<void()> work) {
 std::unique_ptr<Window> SimToolkit::loadWindow(std::string_view resourceName,
                                                BindableObject& owner) {
     counter_.count();
-    if (resourceName != kPreferencesResource)
-        return nullptr;
+    if (resourceName != kPreferencesResource) return nullptr;
     auto state = std::make_shared<HostedWindowState>();
     state->resource = std::string(resourceName);
     state->owner = &owner;
@@ -226,8 +213,7 @@ std::unique_ptr<Window> SimToolkit::loadWindow(std::string_view resourceName,
         // A bound control follows its property; it outlives neither the record nor the owner.
         std::weak_ptr<HostedWindowState> record = state;
         owner.addObserver(key, [record](std::string_view changed, const Value& newValue) {
-            if (auto live = record.lock())
-                live->properties[std::string(changed)] = newValue;
+            if (auto live = record.lock()) live->properties[std::string(changed)] = newValue;
         });
     }
     hostedWindows_.push_back(state);
@@ -269,8 +255,7 @@ void SimToolkit::startFreshProcess() {
 }
 
 void SimToolkit::performMenuAction(std::string_view action) {
-    if (delegate_ != nullptr && delegate_->performAction(action))
-        return;
+    if (delegate_ != nullptr && delegate_->performAction(action)) return;
     if (action == "terminate:") {
         quit();
         return;
@@ -314,8 +299,7 @@ const HostedWindowState* SimToolkit::hostedWindow(std::string_view resource) con
 
 namespace {
 BindableObject* shownOwner(HostedWindowState* window) {
-    if (window == nullptr || !window->alive || !window->visible)
-        return nullptr;
+    if (window == nullptr || !window->alive || !window->visible) return nullptr;
     return window->owner;
 }
 }  // namespace
@@ -323,24 +307,21 @@ BindableObject* shownOwner(HostedWindowState* window) {
 bool SimToolkit::changeControl(std::string_view resource, std::string_view key,
                                const Value& value) {
     BindableObject* owner = shownOwner(hostedWindow(resource));
-    if (owner == nullptr)
-        return false;
+    if (owner == nullptr) return false;
     owner->setValueForKey(key, value);
     return true;
 }
 
 bool SimToolkit::pressControl(std::string_view resource, std::string_view action) {
     BindableObject* owner = shownOwner(hostedWindow(resource));
-    if (owner == nullptr)
-        return false;
+    if (owner == nullptr) return false;
     owner->performAction(action);
     return true;
 }
 
 bool SimToolkit::pressCloseButton(std::string_view resource) {
     HostedWindowState* window = hostedWindow(resource);
-    if (shownOwner(window) == nullptr)
-        return false;
+    if (shownOwner(window) == nullptr) return false;
     window->visible = false;
     return true;
 }

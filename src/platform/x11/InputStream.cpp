@@ -11,8 +11,9 @@ constexpr std::uint8_t kLockMask = 0x02;
 constexpr std::uint8_t kControlMask = 0x04;
 constexpr std::uint8_t kFirstModN = 3;  // Mod1 is the fourth core modifier
 
-constexpr std::array<std::uint32_t, 4> kOptionKeysyms{0xffe9, 0xffea, 0xffe7, 0xffe8};  // Alt_L/R, Meta_L/R
-constexpr std::array<std::uint32_t, 2> kCommandKeysyms{0xffeb, 0xffec};                // Super_L/R
+constexpr std::array<std::uint32_t, 4> kOptionKeysyms{0xffe9, 0xffea, 0xffe7,
+                                                      0xffe8};           // Alt_L/R, Meta_L/R
+constexpr std::array<std::uint32_t, 2> kCommandKeysyms{0xffeb, 0xffec};  // Super_L/R
 
 bool contains(const auto& list, std::uint32_t keysym) {
     for (auto k : list) {
@@ -35,7 +36,8 @@ std::uint64_t modifierFlags(std::uint8_t mods, const ModifierMap& map) {
 
 ModifierMap findModifierMap(const std::vector<std::uint8_t>& modifierKeycodes,
                             std::uint8_t keycodesPerModifier, std::uint8_t minKeycode,
-                            const std::vector<std::uint32_t>& keysyms, std::uint8_t keysymsPerKeycode) {
+                            const std::vector<std::uint32_t>& keysyms,
+                            std::uint8_t keysymsPerKeycode) {
     std::uint8_t option = 0;
     std::uint8_t command = 0;
     for (std::uint8_t mod = kFirstModN; mod < 8; ++mod) {

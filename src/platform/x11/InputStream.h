@@ -27,7 +27,8 @@ std::uint64_t modifierFlags(std::uint8_t mods, const ModifierMap& map);
 // none of those keys keeps the usual Mod1/Mod4 choice.
 ModifierMap findModifierMap(const std::vector<std::uint8_t>& modifierKeycodes,
                             std::uint8_t keycodesPerModifier, std::uint8_t minKeycode,
-                            const std::vector<std::uint32_t>& keysyms, std::uint8_t keysymsPerKeycode);
+                            const std::vector<std::uint32_t>& keysyms,
+                            std::uint8_t keysymsPerKeycode);
 
 class InputStream {
 public:

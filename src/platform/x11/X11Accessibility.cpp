@@ -17,7 +17,9 @@ constexpr std::uint32_t kSourcePager = 2;  // EWMH source indication: a pager or
 constexpr std::uint32_t kStateRemove = 0;
 constexpr double kMaxCoordinate = 32767.0;  // X coordinates and sizes are 16-bit
 
-bool isWindowId(std::int64_t id) { return id > 0 && id <= std::int64_t{0xffffffff}; }
+bool isWindowId(std::int64_t id) {
+    return id > 0 && id <= std::int64_t{0xffffffff};
+}
 
 bool validOrigin(Point p) {
     return std::isfinite(p.x) && std::isfinite(p.y) && std::fabs(p.x) <= kMaxCoordinate &&
@@ -25,11 +27,13 @@ bool validOrigin(Point p) {
 }
 
 bool validSize(Size s) {
-    return std::isfinite(s.width) && std::isfinite(s.height) && s.width >= 1.0 &&
-           s.height >= 1.0 && s.width <= kMaxCoordinate && s.height <= kMaxCoordinate;
+    return std::isfinite(s.width) && std::isfinite(s.height) && s.width >= 1.0 && s.height >= 1.0 &&
+           s.width <= kMaxCoordinate && s.height <= kMaxCoordinate;
 }
 
-std::uint32_t asWord(double v) { return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(v))); }
+std::uint32_t asWord(double v) {
+    return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(v)));
+}
 
 // The client size that gives the outer size `outer` around this window's decorations.
 std::uint32_t clientExtent(double outer, std::uint32_t decorations) {
@@ -94,8 +98,8 @@ void PendingFrames::requested(xcb_window_t window, const Rect& serverFrame, cons
     // second's worth at 1000 motions a second.
     constexpr std::size_t kMaxSteps = 1024;
     Entry& entry = entries_[window];
-    const bool continues = entry.passedThrough.size() < kMaxSteps &&
-                           passesThrough(entry.passedThrough, serverFrame);
+    const bool continues =
+        entry.passedThrough.size() < kMaxSteps && passesThrough(entry.passedThrough, serverFrame);
     if (continues) {
         entry.passedThrough.push_back(entry.requested);
     } else {
@@ -105,13 +109,17 @@ void PendingFrames::requested(xcb_window_t window, const Rect& serverFrame, cons
     entry.at = now;
 }
 
-bool X11Accessibility::isProcessTrusted() { return !conn_.broken() && conn_.hasXInput2(); }
+bool X11Accessibility::isProcessTrusted() {
+    return !conn_.broken() && conn_.hasXInput2();
+}
 
 bool X11Accessibility::isProcessTrustedWithOptions(bool /*prompt: nothing to ask on X*/) {
     return isProcessTrusted();
 }
 
-Element X11Accessibility::createApplication(Pid pid) { return Element::application(pid); }
+Element X11Accessibility::createApplication(Pid pid) {
+    return Element::application(pid);
+}
 
 std::optional<ClientWindow> X11Accessibility::liveWindow(const Element& element) {
     if (element.isApplication() || !isWindowId(element.id()) || conn_.broken()) return std::nullopt;
@@ -133,7 +141,8 @@ AXError X11Accessibility::getPid(const Element& element, Pid& pid) {
 AXError X11Accessibility::copyAttributeValue(const Element& element, std::string_view attribute,
                                              Value& value) {
     value = Value();
-    if (element.isApplication()) return readApplication(static_cast<Pid>(element.id()), attribute, value);
+    if (element.isApplication())
+        return readApplication(static_cast<Pid>(element.id()), attribute, value);
     auto window = liveWindow(element);
     if (!window) return AXError::kAXErrorInvalidUIElement;
     return readWindow(*window, attribute, value);
@@ -156,9 +165,12 @@ AXError X11Accessibility::readWindow(const ClientWindow& window, std::string_vie
         value = *window.title;
     } else if (attribute == "AXPosition" || attribute == "AXSize" || attribute == "AXFrame") {
         const Rect frame = windows_.coordinateSpace().rootToTopLeft(currentFrame(window));
-        if (attribute == "AXPosition") value = AXValue::create(frame.origin());
-        else if (attribute == "AXSize") value = AXValue::create(frame.size());
-        else value = AXValue::create(frame);
+        if (attribute == "AXPosition")
+            value = AXValue::create(frame.origin());
+        else if (attribute == "AXSize")
+            value = AXValue::create(frame.size());
+        else
+            value = AXValue::create(frame);
     } else if (attribute == "AXMinimized") {
         value = minimized;
     } else if (attribute == "AXHidden") {
@@ -281,8 +293,10 @@ AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& to,
     const auto& a = conn_.atoms();
     windows_.changed(window.id);
     const std::uint32_t bw2 = 2U * window.borderWidth;
-    const std::uint32_t width = clientExtent(to.width, window.extents.left + window.extents.right + bw2);
-    const std::uint32_t height = clientExtent(to.height, window.extents.top + window.extents.bottom + bw2);
+    const std::uint32_t width =
+        clientExtent(to.width, window.extents.left + window.extents.right + bw2);
+    const std::uint32_t height =
+        clientExtent(to.height, window.extents.top + window.extents.bottom + bw2);
 
     if (!windows_.windowManagerRunning()) {
         // Nobody frames the window: its outer corner is its own position.
@@ -294,7 +308,8 @@ AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& to,
         return conn_.broken() ? AXError::kAXErrorCannotComplete : AXError::kAXErrorInvalidUIElement;
     }
 
-    if (window.hasState(a._NET_WM_STATE_MAXIMIZED_VERT) || window.hasState(a._NET_WM_STATE_MAXIMIZED_HORZ)) {
+    if (window.hasState(a._NET_WM_STATE_MAXIMIZED_VERT) ||
+        window.hasState(a._NET_WM_STATE_MAXIMIZED_HORZ)) {
         // A maximized window would snap back: restore it first.
         conn_.sendRootMessage(window.id, a._NET_WM_STATE,
                               {kStateRemove, a._NET_WM_STATE_MAXIMIZED_VERT,
@@ -315,7 +330,8 @@ AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& to,
         conn_.configure(window.id, request.mask, request.values.data());
     }
     if (conn_.broken()) return AXError::kAXErrorCannotComplete;
-    const Rect expected{std::round(to.x), std::round(to.y), std::round(to.width), std::round(to.height)};
+    const Rect expected{std::round(to.x), std::round(to.y), std::round(to.width),
+                        std::round(to.height)};
     pending_.requested(window.id, window.frame, expected, PendingFrames::Clock::now());
     return AXError::kAXErrorSuccess;
 }
@@ -332,11 +348,13 @@ AXError X11Accessibility::performAction(const Element& element, std::string_view
     if (action != "AXRaise") return AXError::kAXErrorActionUnsupported;
     windows_.changed(window->id);
     if (windows_.windowManagerRunning()) {
-        conn_.sendRootMessage(window->id, conn_.atoms()._NET_ACTIVE_WINDOW, {kSourcePager, 0, 0, 0, 0});
+        conn_.sendRootMessage(window->id, conn_.atoms()._NET_ACTIVE_WINDOW,
+                              {kSourcePager, 0, 0, 0, 0});
     } else {
         const std::uint32_t above = XCB_STACK_MODE_ABOVE;
         if (!conn_.configureNow(window->id, XCB_CONFIG_WINDOW_STACK_MODE, &above)) {
-            return conn_.broken() ? AXError::kAXErrorCannotComplete : AXError::kAXErrorInvalidUIElement;
+            return conn_.broken() ? AXError::kAXErrorCannotComplete
+                                  : AXError::kAXErrorInvalidUIElement;
         }
     }
     return conn_.broken() ? AXError::kAXErrorCannotComplete : AXError::kAXErrorSuccess;

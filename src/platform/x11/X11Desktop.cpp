@@ -34,12 +34,22 @@ X11Desktop::X11Desktop(std::unique_ptr<XConnection> connection)
 
 X11Desktop::~X11Desktop() = default;
 
-AccessibilityService& X11Desktop::accessibility() { return *accessibility_; }
-WindowServer& X11Desktop::windowServer() { return *windowServer_; }
-DesktopServices& X11Desktop::desktop() { return *desktop_; }
-EventMonitors& X11Desktop::monitors() { return *monitors_; }
+AccessibilityService& X11Desktop::accessibility() {
+    return *accessibility_;
+}
+WindowServer& X11Desktop::windowServer() {
+    return *windowServer_;
+}
+DesktopServices& X11Desktop::desktop() {
+    return *desktop_;
+}
+EventMonitors& X11Desktop::monitors() {
+    return *monitors_;
+}
 
-int X11Desktop::fileDescriptor() const { return connection_->fileDescriptor(); }
+int X11Desktop::fileDescriptor() const {
+    return connection_->fileDescriptor();
+}
 
 bool X11Desktop::dispatchPendingEvents() {
     desktop_->reapFinishedChildren();
@@ -81,17 +91,20 @@ bool checkSessionSupport(Log& log) {
         case SessionKind::X11:
             return true;
         case SessionKind::XWayland:
-            log.warning("This is a Wayland session with XWayland: only windows of X11 programs can be "
-                        "moved or resized, not those of native Wayland programs");
+            log.warning(
+                "This is a Wayland session with XWayland: only windows of X11 programs can be "
+                "moved or resized, not those of native Wayland programs");
             return true;
         case SessionKind::WaylandOnly:
-            log.error("This is a Wayland session without X11 (WAYLAND_DISPLAY is set, DISPLAY is not): "
-                      "moving other programs' windows needs an X11 session. Log in to an X11 session "
-                      "and start Tugworth again");
+            log.error(
+                "This is a Wayland session without X11 (WAYLAND_DISPLAY is set, DISPLAY is not): "
+                "moving other programs' windows needs an X11 session. Log in to an X11 session "
+                "and start Tugworth again");
             return false;
         case SessionKind::NoDisplay:
-            log.error("No display is set (neither DISPLAY nor WAYLAND_DISPLAY): Tugworth needs an X11 "
-                      "session");
+            log.error(
+                "No display is set (neither DISPLAY nor WAYLAND_DISPLAY): Tugworth needs an X11 "
+                "session");
             return false;
     }
     return false;

@@ -34,12 +34,15 @@ bool isSafeUrlArgument(std::string_view url) {
     });
 }
 
-X11DesktopServices::~X11DesktopServices() { reapFinishedChildren(); }
+X11DesktopServices::~X11DesktopServices() {
+    reapFinishedChildren();
+}
 
 Point X11DesktopServices::mouseLocation() {
     auto pointer = windows_.pointer();
     if (!pointer) return {};
-    return windows_.coordinateSpace().rootToBottomLeft(Point{double(pointer->rootX), double(pointer->rootY)});
+    return windows_.coordinateSpace().rootToBottomLeft(
+        Point{double(pointer->rootX), double(pointer->rootY)});
 }
 
 std::optional<Rect> X11DesktopServices::workArea() {
@@ -47,7 +50,8 @@ std::optional<Rect> X11DesktopServices::workArea() {
     const auto& a = conn_.atoms();
     auto area = conn_.getProperty(conn_.root(), a._NET_WORKAREA, 4096).words();
     if (!area || area->size() < 4) return std::nullopt;
-    std::size_t desktop = conn_.getProperty(conn_.root(), a._NET_CURRENT_DESKTOP).firstWord().value_or(0);
+    std::size_t desktop =
+        conn_.getProperty(conn_.root(), a._NET_CURRENT_DESKTOP).firstWord().value_or(0);
     if (desktop * 4 + 4 > area->size()) desktop = 0;
     const auto* w = area->data() + desktop * 4;
     // x and y are CARDINALs holding signed values.
@@ -88,7 +92,9 @@ std::optional<std::string> X11DesktopServices::runningApplicationName(Pid pid) {
     return applicationName(pid, clients);
 }
 
-Pid X11DesktopServices::ownProcessId() { return static_cast<Pid>(::getpid()); }
+Pid X11DesktopServices::ownProcessId() {
+    return static_cast<Pid>(::getpid());
+}
 
 bool X11DesktopServices::environmentContains(std::string_view variable) {
     return std::getenv(std::string(variable).c_str()) != nullptr;
@@ -115,6 +121,8 @@ void X11DesktopServices::reapFinishedChildren() {
     });
 }
 
-std::chrono::system_clock::time_point X11DesktopServices::now() { return std::chrono::system_clock::now(); }
+std::chrono::system_clock::time_point X11DesktopServices::now() {
+    return std::chrono::system_clock::now();
+}
 
 }  // namespace tugworth::x11

@@ -48,11 +48,11 @@ bool X11EventMonitors::start(std::string& error) {
     details.affectState = XCB_XKB_STATE_PART_MODIFIER_STATE | XCB_XKB_STATE_PART_MODIFIER_BASE |
                           XCB_XKB_STATE_PART_MODIFIER_LATCH | XCB_XKB_STATE_PART_MODIFIER_LOCK;
     details.stateDetails = details.affectState;
-    const std::uint16_t which = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY |
-                                XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
+    const std::uint16_t which = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY |
+                                XCB_XKB_EVENT_TYPE_MAP_NOTIFY | XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
     const std::uint16_t mapParts = XCB_XKB_MAP_PART_KEY_SYMS | XCB_XKB_MAP_PART_MODIFIER_MAP;
-    auto xkbCookie = xcb_xkb_select_events_aux_checked(c, XCB_XKB_ID_USE_CORE_KBD, which, 0, 0, mapParts,
-                                                       mapParts, &details);
+    auto xkbCookie = xcb_xkb_select_events_aux_checked(c, XCB_XKB_ID_USE_CORE_KBD, which, 0, 0,
+                                                       mapParts, mapParts, &details);
     auto stateCookie = xcb_xkb_get_state(c, XCB_XKB_ID_USE_CORE_KBD);
     auto pointerCookie = conn_.sendQueryPointer(conn_.root());
 
@@ -95,17 +95,20 @@ void X11EventMonitors::refreshModifierMap() {
     const auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
     auto modCookie = xcb_get_modifier_mapping(c);
     auto keyCookie = xcb_get_keyboard_mapping(c, minKeycode, count);
-    ReplyPtr<xcb_get_modifier_mapping_reply_t> mods(xcb_get_modifier_mapping_reply(c, modCookie, nullptr));
-    ReplyPtr<xcb_get_keyboard_mapping_reply_t> keys(xcb_get_keyboard_mapping_reply(c, keyCookie, nullptr));
+    ReplyPtr<xcb_get_modifier_mapping_reply_t> mods(
+        xcb_get_modifier_mapping_reply(c, modCookie, nullptr));
+    ReplyPtr<xcb_get_keyboard_mapping_reply_t> keys(
+        xcb_get_keyboard_mapping_reply(c, keyCookie, nullptr));
     if (!mods || !keys) return;
     const xcb_keycode_t* modCodes = xcb_get_modifier_mapping_keycodes(mods.get());
-    const auto modLength = static_cast<std::size_t>(xcb_get_modifier_mapping_keycodes_length(mods.get()));
+    const auto modLength =
+        static_cast<std::size_t>(xcb_get_modifier_mapping_keycodes_length(mods.get()));
     const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(keys.get());
-    const auto symLength = static_cast<std::size_t>(xcb_get_keyboard_mapping_keysyms_length(keys.get()));
-    input_.setModifierMap(findModifierMap(std::vector<std::uint8_t>(modCodes, modCodes + modLength),
-                                          mods->keycodes_per_modifier, minKeycode,
-                                          std::vector<std::uint32_t>(syms, syms + symLength),
-                                          keys->keysyms_per_keycode));
+    const auto symLength =
+        static_cast<std::size_t>(xcb_get_keyboard_mapping_keysyms_length(keys.get()));
+    input_.setModifierMap(findModifierMap(
+        std::vector<std::uint8_t>(modCodes, modCodes + modLength), mods->keycodes_per_modifier,
+        minKeycode, std::vector<std::uint32_t>(syms, syms + symLength), keys->keysyms_per_keycode));
 }
 
 void X11EventMonitors::addGlobalMonitor(std::uint64_t mask, GlobalEventHandler handler) {
@@ -129,7 +132,8 @@ void X11EventMonitors::dispatchPending() {
             // A release can be lost (a button held when the selection began elsewhere):
             // trust the server when it says nothing is held.
             if (auto pointer = conn_.queryPointer(conn_.root());
-                pointer && (pointer->mask & (XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3)) == 0) {
+                pointer && (pointer->mask &
+                            (XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3)) == 0) {
                 input_.forgetButtons();
             }
         }
@@ -151,13 +155,22 @@ void X11EventMonitors::process(const xcb_generic_event_t& event) {
         if (ge.extension != conn_.xinputOpcode()) return;
         const auto& raw = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(event);
         switch (ge.event_type) {
-            case XCB_INPUT_RAW_BUTTON_PRESS: input_.buttonPressed(raw.detail); break;
-            case XCB_INPUT_RAW_BUTTON_RELEASE: input_.buttonReleased(raw.detail); break;
-            case XCB_INPUT_RAW_MOTION: input_.pointerMoved(); break;
+            case XCB_INPUT_RAW_BUTTON_PRESS:
+                input_.buttonPressed(raw.detail);
+                break;
+            case XCB_INPUT_RAW_BUTTON_RELEASE:
+                input_.buttonReleased(raw.detail);
+                break;
+            case XCB_INPUT_RAW_MOTION:
+                input_.pointerMoved();
+                break;
             // The root's focus moves when a keyboard grab begins or ends.
             case XCB_INPUT_FOCUS_IN:
-            case XCB_INPUT_FOCUS_OUT: rootFocusMoved_ = true; break;
-            default: break;
+            case XCB_INPUT_FOCUS_OUT:
+                rootFocusMoved_ = true;
+                break;
+            default:
+                break;
         }
         return;
     }
@@ -170,7 +183,8 @@ void X11EventMonitors::process(const xcb_generic_event_t& event) {
         if (xkb.xkbType == XCB_XKB_STATE_NOTIFY) {
             modifiersHeard_ = std::chrono::steady_clock::now();
             input_.modifiersChanged(xkb.mods);
-        } else if (xkb.xkbType == XCB_XKB_MAP_NOTIFY || xkb.xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY) {
+        } else if (xkb.xkbType == XCB_XKB_MAP_NOTIFY ||
+                   xkb.xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY) {
             refreshModifierMap();
         }
     }
@@ -206,7 +220,8 @@ bool X11EventMonitors::belongsToThisProcess(EventType type) {
         // Only a top-level window with one of ours inside can put us on the pointer's path:
         // elsewhere the walk down that path is spared (the usual case, one round trip).
         auto pointer = windows_.pointer();
-        if (!pointer || pointer->child == XCB_NONE || !windows_.subtreeHasProcess(pointer->child, self)) {
+        if (!pointer || pointer->child == XCB_NONE ||
+            !windows_.subtreeHasProcess(pointer->child, self)) {
             return false;
         }
         owner = pidOfWindowChain(conn_.root(), true);
@@ -236,7 +251,8 @@ std::optional<Pid> X11EventMonitors::pidOfWindowChain(xcb_window_t start, bool f
             auto pid = conn_.takeProperty(pidCookie).firstWord();
             auto tree = conn_.takeTree(treeCookie);
             if (pid) return static_cast<Pid>(*pid);
-            if (!tree || current == conn_.root() || tree->parent == conn_.root()) return std::nullopt;
+            if (!tree || current == conn_.root() || tree->parent == conn_.root())
+                return std::nullopt;
             current = tree->parent;
         }
     }

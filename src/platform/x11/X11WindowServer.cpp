@@ -10,7 +10,8 @@ Value X11WindowServer::copyWindowListInfo(std::uint32_t options, std::uint32_t r
     if (conn_.broken()) return Value();
     auto ids = windows_.clientsBottomToTop();
     std::reverse(ids.begin(), ids.end());
-    if ((options & kCGWindowListOptionOnScreenAboveWindow) != 0 && relativeToWindow != kCGNullWindowID) {
+    if ((options & kCGWindowListOptionOnScreenAboveWindow) != 0 &&
+        relativeToWindow != kCGNullWindowID) {
         // Only what lies above the given window; a window not in the list leaves nothing out.
         auto it = std::find(ids.begin(), ids.end(), relativeToWindow);
         if (it != ids.end()) ids.erase(it, ids.end());
@@ -28,7 +29,8 @@ Value X11WindowServer::copyWindowListInfo(std::uint32_t options, std::uint32_t r
     Value::Array list;
     for (const auto& w : clients) {
         if (onScreenOnly && !w.viewable) continue;
-        if (excludeDesktop && (w.hasType(a._NET_WM_WINDOW_TYPE_DESKTOP) || w.hasType(a._NET_WM_WINDOW_TYPE_DOCK))) {
+        if (excludeDesktop &&
+            (w.hasType(a._NET_WM_WINDOW_TYPE_DESKTOP) || w.hasType(a._NET_WM_WINDOW_TYPE_DOCK))) {
             continue;
         }
         list.emplace_back(describe(w, space, clients));
@@ -36,13 +38,15 @@ Value X11WindowServer::copyWindowListInfo(std::uint32_t options, std::uint32_t r
     return list;
 }
 
-Value::Dictionary X11WindowServer::describe(const ClientWindow& window, const CoordinateSpace& space,
+Value::Dictionary X11WindowServer::describe(const ClientWindow& window,
+                                            const CoordinateSpace& space,
                                             const std::vector<ClientWindow>& frontToBack) {
     using namespace windowkeys;
     Value::Dictionary entry;
     entry.emplace(kNumber, Value(static_cast<long long>(window.id)));
     if (window.pid) entry.emplace(kOwnerPID, Value(*window.pid));
-    std::optional<std::string> owner = window.pid ? applicationName(*window.pid, frontToBack) : std::nullopt;
+    std::optional<std::string> owner =
+        window.pid ? applicationName(*window.pid, frontToBack) : std::nullopt;
     if (!owner) owner = window.className;
     if (owner) entry.emplace(kOwnerName, Value(*owner));
     if (window.title) entry.emplace(kName, Value(*window.title));

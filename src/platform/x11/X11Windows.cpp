@@ -63,7 +63,8 @@ void X11Windows::observe(const xcb_generic_event_t& event) {
     switch (event.response_type & 0x7f) {
         case XCB_PROPERTY_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-            if (e.window == conn_.root() && (e.atom == a._NET_SUPPORTING_WM_CHECK || e.atom == a._NET_SUPPORTED)) {
+            if (e.window == conn_.root() &&
+                (e.atom == a._NET_SUPPORTING_WM_CHECK || e.atom == a._NET_SUPPORTED)) {
                 wmRunning_.reset();
                 wmSupported_.reset();
             }
@@ -188,7 +189,8 @@ bool X11Windows::subtreeHasProcess(xcb_window_t topLevel, Pid pid) {
     for (int depth = 0; depth < kMaxDepth && !level.empty() && !found; ++depth) {
         std::vector<std::pair<xcb_get_property_cookie_t, xcb_query_tree_cookie_t>> cookies;
         cookies.reserve(level.size());
-        for (xcb_window_t w : level) cookies.emplace_back(conn_.sendGetProperty(w, pidAtom), conn_.sendQueryTree(w));
+        for (xcb_window_t w : level)
+            cookies.emplace_back(conn_.sendGetProperty(w, pidAtom), conn_.sendQueryTree(w));
         std::vector<xcb_window_t> next;
         for (const auto& [pidCookie, treeCookie] : cookies) {
             const auto owner = conn_.takeProperty(pidCookie).firstWord();
@@ -226,7 +228,8 @@ std::vector<xcb_window_t> X11Windows::clientsBottomToTop() {
     return result;
 }
 
-std::vector<std::optional<ClientWindow>> X11Windows::inspect(const std::vector<xcb_window_t>& windows) {
+std::vector<std::optional<ClientWindow>> X11Windows::inspect(
+    const std::vector<xcb_window_t>& windows) {
     auto result = takeInspection(windows, sendInspection(windows));
     if (scopeActive() && !conn_.broken()) {
         for (std::size_t i = 0; i < windows.size(); ++i) scoped_[windows[i]] = result[i];
@@ -234,25 +237,27 @@ std::vector<std::optional<ClientWindow>> X11Windows::inspect(const std::vector<x
     return result;
 }
 
-std::vector<X11Windows::Cookies> X11Windows::sendInspection(const std::vector<xcb_window_t>& windows) {
+std::vector<X11Windows::Cookies> X11Windows::sendInspection(
+    const std::vector<xcb_window_t>& windows) {
     const auto& a = conn_.atoms();
     std::vector<Cookies> cookies;
     cookies.reserve(windows.size());
     for (xcb_window_t w : windows) {
-        cookies.push_back({conn_.sendGetAttributes(w), conn_.sendGetGeometry(w),
-                           conn_.sendTranslateToRoot(w), conn_.sendGetProperty(w, a._NET_FRAME_EXTENTS),
-                           conn_.sendGetProperty(w, a._NET_WM_PID), conn_.sendGetProperty(w, a._NET_WM_NAME),
-                           conn_.sendGetProperty(w, XCB_ATOM_WM_NAME),
-                           conn_.sendGetProperty(w, XCB_ATOM_WM_CLASS),
-                           conn_.sendGetProperty(w, a._NET_WM_WINDOW_TYPE),
-                           conn_.sendGetProperty(w, a._NET_WM_STATE), conn_.sendGetProperty(w, a.WM_STATE),
-                           conn_.sendGetProperty(w, XCB_ATOM_WM_TRANSIENT_FOR)});
+        cookies.push_back(
+            {conn_.sendGetAttributes(w), conn_.sendGetGeometry(w), conn_.sendTranslateToRoot(w),
+             conn_.sendGetProperty(w, a._NET_FRAME_EXTENTS),
+             conn_.sendGetProperty(w, a._NET_WM_PID), conn_.sendGetProperty(w, a._NET_WM_NAME),
+             conn_.sendGetProperty(w, XCB_ATOM_WM_NAME),
+             conn_.sendGetProperty(w, XCB_ATOM_WM_CLASS),
+             conn_.sendGetProperty(w, a._NET_WM_WINDOW_TYPE),
+             conn_.sendGetProperty(w, a._NET_WM_STATE), conn_.sendGetProperty(w, a.WM_STATE),
+             conn_.sendGetProperty(w, XCB_ATOM_WM_TRANSIENT_FOR)});
     }
     return cookies;
 }
 
-std::vector<std::optional<ClientWindow>> X11Windows::takeInspection(const std::vector<xcb_window_t>& windows,
-                                                                    const std::vector<Cookies>& cookies) {
+std::vector<std::optional<ClientWindow>> X11Windows::takeInspection(
+    const std::vector<xcb_window_t>& windows, const std::vector<Cookies>& cookies) {
     const auto& a = conn_.atoms();
     std::vector<std::optional<ClientWindow>> result;
     result.reserve(windows.size());
@@ -261,10 +266,10 @@ std::vector<std::optional<ClientWindow>> X11Windows::takeInspection(const std::v
         auto attributes = conn_.takeAttributes(c.attributes);
         auto geometry = conn_.takeGeometry(c.geometry);
         auto origin = conn_.takeTranslation(c.translation);
-        Property props[] = {conn_.takeProperty(c.extents), conn_.takeProperty(c.pid),
-                            conn_.takeProperty(c.netName), conn_.takeProperty(c.wmName),
-                            conn_.takeProperty(c.wmClass), conn_.takeProperty(c.types),
-                            conn_.takeProperty(c.states), conn_.takeProperty(c.wmState),
+        Property props[] = {conn_.takeProperty(c.extents),  conn_.takeProperty(c.pid),
+                            conn_.takeProperty(c.netName),  conn_.takeProperty(c.wmName),
+                            conn_.takeProperty(c.wmClass),  conn_.takeProperty(c.types),
+                            conn_.takeProperty(c.states),   conn_.takeProperty(c.wmState),
                             conn_.takeProperty(c.transient)};
         if (!attributes || !geometry || !origin) {
             result.emplace_back();
@@ -284,15 +289,16 @@ std::vector<std::optional<ClientWindow>> X11Windows::takeInspection(const std::v
                    double(geometry->height) + 2.0 * bw + double(w.extents.top + w.extents.bottom)};
         // A pid of no running process (a client on another host, or in a sandbox with its
         // own process numbers) says nothing: the server is asked who created the window.
-        if (auto pid = props[1].firstWord(); pid && *pid > 0 && *pid <= 0x7fffffffU &&
-                                             processIsRunning(static_cast<Pid>(*pid))) {
+        if (auto pid = props[1].firstWord();
+            pid && *pid > 0 && *pid <= 0x7fffffffU && processIsRunning(static_cast<Pid>(*pid))) {
             w.pid = static_cast<Pid>(*pid);
         }
         if (auto name = props[2].bytes(); name && props[2].type() == a.UTF8_STRING) {
             w.title = withoutTrailingNuls(*name);
         } else if (auto legacy = props[3].bytes()) {
-            w.title = props[3].type() == XCB_ATOM_STRING ? latin1ToUtf8(withoutTrailingNuls(*legacy))
-                                                         : withoutTrailingNuls(*legacy);
+            w.title = props[3].type() == XCB_ATOM_STRING
+                          ? latin1ToUtf8(withoutTrailingNuls(*legacy))
+                          : withoutTrailingNuls(*legacy);
         }
         if (auto cls = props[4].bytes()) {
             // "instance\0class\0"
@@ -331,7 +337,8 @@ std::optional<xcb_window_t> X11Windows::activeClient() {
     if (active && *active != XCB_NONE && windowManagerRunning()) return *active;
     // Without a window manager the focus sits on a top-level (or one of its descendants).
     auto focus = conn_.inputFocus();
-    if (!focus || *focus == XCB_NONE || *focus == XCB_INPUT_FOCUS_POINTER_ROOT || *focus == conn_.root()) {
+    if (!focus || *focus == XCB_NONE || *focus == XCB_INPUT_FOCUS_POINTER_ROOT ||
+        *focus == conn_.root()) {
         return std::nullopt;
     }
     xcb_window_t current = *focus;

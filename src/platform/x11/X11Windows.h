@@ -26,11 +26,16 @@ struct CoordinateSpace {
 
     static CoordinateSpace fromMonitors(const std::vector<Monitor>& monitors);
 
-    Rect rootToTopLeft(Rect r) const { return {r.x - mainOrigin.x, r.y - mainOrigin.y, r.width, r.height}; }
+    Rect rootToTopLeft(Rect r) const {
+        return {r.x - mainOrigin.x, r.y - mainOrigin.y, r.width, r.height};
+    }
     Point topLeftToRoot(Point p) const { return {p.x + mainOrigin.x, p.y + mainOrigin.y}; }
-    Point rootToBottomLeft(Point p) const { return {p.x - mainOrigin.x, flipHeight - (p.y - mainOrigin.y)}; }
+    Point rootToBottomLeft(Point p) const {
+        return {p.x - mainOrigin.x, flipHeight - (p.y - mainOrigin.y)};
+    }
     Rect rootToBottomLeft(Rect r) const {
-        return {r.x - mainOrigin.x, flipHeight - (r.y - mainOrigin.y) - r.height, r.width, r.height};
+        return {r.x - mainOrigin.x, flipHeight - (r.y - mainOrigin.y) - r.height, r.width,
+                r.height};
     }
 };
 
@@ -121,11 +126,12 @@ private:
         xcb_get_window_attributes_cookie_t attributes;
         xcb_get_geometry_cookie_t geometry;
         xcb_translate_coordinates_cookie_t translation;
-        xcb_get_property_cookie_t extents, pid, netName, wmName, wmClass, types, states, wmState, transient;
+        xcb_get_property_cookie_t extents, pid, netName, wmName, wmClass, types, states, wmState,
+            transient;
     };
     std::vector<Cookies> sendInspection(const std::vector<xcb_window_t>& windows);
-    std::vector<std::optional<ClientWindow>> takeInspection(const std::vector<xcb_window_t>& windows,
-                                                            const std::vector<Cookies>& cookies);
+    std::vector<std::optional<ClientWindow>> takeInspection(
+        const std::vector<xcb_window_t>& windows, const std::vector<Cookies>& cookies);
     void enterScope();
     void leaveScope();
     bool scopeActive();

@@ -89,7 +89,8 @@ std::unique_ptr<XConnection> XConnection::open(const char* display, std::string&
     auto it = xcb_setup_roots_iterator(xcb_get_setup(conn));
     for (int i = 0; i < screenNumber && it.rem > 0; ++i) xcb_screen_next(&it);
     if (it.rem == 0) {
-        error = std::string("The X display ") + name + " has no screen " + std::to_string(screenNumber);
+        error =
+            std::string("The X display ") + name + " has no screen " + std::to_string(screenNumber);
         return nullptr;
     }
     self->root_ = it.data->root;
@@ -107,31 +108,52 @@ XConnection::~XConnection() {
     if (conn_ != nullptr) xcb_disconnect(conn_);
 }
 
-bool XConnection::broken() const { return xcb_connection_has_error(conn_) != 0; }
+bool XConnection::broken() const {
+    return xcb_connection_has_error(conn_) != 0;
+}
 
-int XConnection::fileDescriptor() const { return xcb_get_file_descriptor(conn_); }
+int XConnection::fileDescriptor() const {
+    return xcb_get_file_descriptor(conn_);
+}
 
-void XConnection::flush() { xcb_flush(conn_); }
+void XConnection::flush() {
+    xcb_flush(conn_);
+}
 
 void XConnection::internAtoms() {
     struct Entry {
         std::string_view name;
         xcb_atom_t Atoms::*field;
     };
-#define TUGWORTH_ATOM(n) Entry{#n, &Atoms::n}
+#define TUGWORTH_ATOM(n) \
+    Entry {              \
+#n, &Atoms::n    \
+    }
     static constexpr std::array kEntries{
-        TUGWORTH_ATOM(UTF8_STRING), TUGWORTH_ATOM(WM_STATE),
-        TUGWORTH_ATOM(_NET_SUPPORTED), TUGWORTH_ATOM(_NET_SUPPORTING_WM_CHECK),
+        TUGWORTH_ATOM(UTF8_STRING),
+        TUGWORTH_ATOM(WM_STATE),
+        TUGWORTH_ATOM(_NET_SUPPORTED),
+        TUGWORTH_ATOM(_NET_SUPPORTING_WM_CHECK),
         TUGWORTH_ATOM(_NET_CLIENT_LIST_STACKING),
-        TUGWORTH_ATOM(_NET_ACTIVE_WINDOW), TUGWORTH_ATOM(_NET_CURRENT_DESKTOP),
-        TUGWORTH_ATOM(_NET_WORKAREA), TUGWORTH_ATOM(_NET_WM_NAME), TUGWORTH_ATOM(_NET_WM_PID),
-        TUGWORTH_ATOM(_NET_WM_STATE), TUGWORTH_ATOM(_NET_WM_STATE_HIDDEN),
-        TUGWORTH_ATOM(_NET_WM_STATE_MAXIMIZED_VERT), TUGWORTH_ATOM(_NET_WM_STATE_MAXIMIZED_HORZ),
-        TUGWORTH_ATOM(_NET_WM_STATE_ABOVE), TUGWORTH_ATOM(_NET_WM_STATE_BELOW),
-        TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE), TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_DESKTOP),
-        TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_DOCK), TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_DIALOG),
-        TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_NORMAL), TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_SPLASH),
-        TUGWORTH_ATOM(_NET_FRAME_EXTENTS), TUGWORTH_ATOM(_NET_MOVERESIZE_WINDOW),
+        TUGWORTH_ATOM(_NET_ACTIVE_WINDOW),
+        TUGWORTH_ATOM(_NET_CURRENT_DESKTOP),
+        TUGWORTH_ATOM(_NET_WORKAREA),
+        TUGWORTH_ATOM(_NET_WM_NAME),
+        TUGWORTH_ATOM(_NET_WM_PID),
+        TUGWORTH_ATOM(_NET_WM_STATE),
+        TUGWORTH_ATOM(_NET_WM_STATE_HIDDEN),
+        TUGWORTH_ATOM(_NET_WM_STATE_MAXIMIZED_VERT),
+        TUGWORTH_ATOM(_NET_WM_STATE_MAXIMIZED_HORZ),
+        TUGWORTH_ATOM(_NET_WM_STATE_ABOVE),
+        TUGWORTH_ATOM(_NET_WM_STATE_BELOW),
+        TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE),
+        TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_DESKTOP),
+        TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_DOCK),
+        TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_DIALOG),
+        TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_NORMAL),
+        TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_SPLASH),
+        TUGWORTH_ATOM(_NET_FRAME_EXTENTS),
+        TUGWORTH_ATOM(_NET_MOVERESIZE_WINDOW),
     };
 #undef TUGWORTH_ATOM
     std::array<xcb_intern_atom_cookie_t, kEntries.size()> cookies{};
@@ -250,7 +272,8 @@ std::optional<PointerState> XConnection::takePointer(xcb_query_pointer_cookie_t 
     return PointerState{reply->root_x, reply->root_y, reply->child, reply->mask};
 }
 
-Property XConnection::getProperty(xcb_window_t window, xcb_atom_t property, std::uint32_t maxWords) {
+Property XConnection::getProperty(xcb_window_t window, xcb_atom_t property,
+                                  std::uint32_t maxWords) {
     return takeProperty(sendGetProperty(window, property, maxWords));
 }
 
@@ -285,7 +308,8 @@ void XConnection::watchMonitors() {
 bool XConnection::noteMonitorEvent(const xcb_generic_event_t& event) {
     if (!hasRandrMonitors_) return false;
     const int type = event.response_type & 0x7f;
-    if (type != randrFirstEvent_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY && type != randrFirstEvent_ + XCB_RANDR_NOTIFY) {
+    if (type != randrFirstEvent_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY &&
+        type != randrFirstEvent_ + XCB_RANDR_NOTIFY) {
         return false;
     }
     monitors_.reset();
@@ -296,7 +320,8 @@ std::vector<Monitor> XConnection::monitors() {
     if (monitors_) return *monitors_;
     std::vector<Monitor> result;
     if (hasRandrMonitors_) {
-        auto reply = take(conn_, xcb_randr_get_monitors(conn_, root_, 1), xcb_randr_get_monitors_reply);
+        auto reply =
+            take(conn_, xcb_randr_get_monitors(conn_, root_, 1), xcb_randr_get_monitors_reply);
         if (reply) {
             for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem > 0;
                  xcb_randr_monitor_info_next(&it)) {
@@ -324,7 +349,8 @@ XConnection::ClientPidCookie XConnection::sendClientPid(xcb_window_t window) {
 
 std::optional<Pid> XConnection::takeClientPid(ClientPidCookie cookie) {
     if (!cookie.sent) return std::nullopt;
-    auto reply = take(conn_, xcb_res_query_client_ids_cookie_t{cookie.sequence}, xcb_res_query_client_ids_reply);
+    auto reply = take(conn_, xcb_res_query_client_ids_cookie_t{cookie.sequence},
+                      xcb_res_query_client_ids_reply);
     if (!reply) return std::nullopt;
     for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem > 0;
          xcb_res_client_id_value_next(&it)) {
@@ -356,7 +382,8 @@ void XConnection::configure(xcb_window_t window, std::uint16_t mask, const std::
     xcb_flush(conn_);
 }
 
-bool XConnection::configureNow(xcb_window_t window, std::uint16_t mask, const std::uint32_t* values) {
+bool XConnection::configureNow(xcb_window_t window, std::uint16_t mask,
+                               const std::uint32_t* values) {
     auto cookie = xcb_configure_window_checked(conn_, window, mask, values);
     xcb_generic_error_t* error = xcb_request_check(conn_, cookie);
     const bool done = error == nullptr && !broken();

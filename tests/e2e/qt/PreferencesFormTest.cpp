@@ -21,8 +21,10 @@ namespace {
 // An owner that remembers what its controls did to it.
 class RecordingOwner final : public BindableObject {
 public:
-    SettingsMap values{{"enableDragging", Value(true)},        {"enableResizing", Value(true)},
-                       {"showInDock", Value(true)},            {"showInMenuBar", Value(true)},
+    SettingsMap values{{"enableDragging", Value(true)},
+                       {"enableResizing", Value(true)},
+                       {"showInDock", Value(true)},
+                       {"showInMenuBar", Value(true)},
                        {"dragModifier", Value("Command+Control")},
                        {"resizeModifier", Value("Command+Control+Shift")}};
     std::vector<std::string> actions;
@@ -96,14 +98,16 @@ TEST_F(PreferencesFormTest, EverySettingHasAControlBoundBothWays) {
         ASSERT_EQ(combo->count(), 3);
         for (int i = 2; i >= 0; --i) {
             combo->setCurrentIndex(i);
-            EXPECT_EQ(owner_.values.at(std::string(chord.key)), Value(chord.names[static_cast<std::size_t>(i)]));
+            EXPECT_EQ(owner_.values.at(std::string(chord.key)),
+                      Value(chord.names[static_cast<std::size_t>(i)]));
         }
         owner_.setValueForKey(chord.key, Value(chord.names[1]));
         EXPECT_EQ(combo->currentIndex(), 1);
     }
     buttonFor(form(), "savePreferencesAction:")->click();
     buttonFor(form(), "cancelAction:")->click();
-    EXPECT_EQ(owner_.actions, (std::vector<std::string>{"savePreferencesAction:", "cancelAction:"}));
+    EXPECT_EQ(owner_.actions,
+              (std::vector<std::string>{"savePreferencesAction:", "cancelAction:"}));
 }
 
 TEST_F(PreferencesFormTest, UnknownChordNameIsShownAndKept) {
@@ -143,7 +147,8 @@ TEST_F(PreferencesFormTest, ClosingKeepsTheWindowUnlessReleased) {
 TEST_F(PreferencesFormTest, DestroyingTheWindowUnbindsItsControls) {
     EXPECT_EQ(owner_.observers.count(settings::kEnableDragging), 1U);
     window_.reset();
-    for (const auto& [key, value] : owner_.values) EXPECT_EQ(owner_.observers.count(key), 0U) << key;
+    for (const auto& [key, value] : owner_.values)
+        EXPECT_EQ(owner_.observers.count(key), 0U) << key;
     owner_.setValueForKey(settings::kEnableDragging, Value(false));  // reaches no dead control
 }
 

@@ -84,11 +84,14 @@ TEST_F(SettingsFileTest, ValuesReadBackWithTheirKind) {
 }
 
 TEST_F(SettingsFileTest, HandWrittenFileReadsAsTheKindsItShows) {
-    writeFile("[General]\nenableDragging=true\nlevel=3\nratio=0.25\nname=Command+Option\n"
-              "list=a, b\n; a comment\n");
+    writeFile(
+        "[General]\nenableDragging=true\nlevel=3\nratio=0.25\nname=Command+Option\n"
+        "list=a, b\n; a comment\n");
     QtSettingsStorage storage(path(), log_);
-    const SettingsMap expected{{"enableDragging", Value(true)},  {"level", Value(3)},
-                               {"ratio", Value(0.25)},           {"name", Value("Command+Option")},
+    const SettingsMap expected{{"enableDragging", Value(true)},
+                               {"level", Value(3)},
+                               {"ratio", Value(0.25)},
+                               {"name", Value("Command+Option")},
                                {"list", Value("a, b")}};
     EXPECT_EQ(storage.load(), expected);
     EXPECT_TRUE(warnings().empty());
@@ -100,8 +103,7 @@ TEST_F(SettingsFileTest, SaveReplacesTheWholeFile) {
     ASSERT_TRUE(storage.save({{"a", Value(false)}}));
     EXPECT_EQ(storage.load(), (SettingsMap{{"a", Value(false)}}));
     // Nothing is left behind by the atomic replacement.
-    EXPECT_EQ(QDir(folder()).entryList(QDir::Files),
-              QStringList{QStringLiteral("Tugworth.conf")});
+    EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList{QStringLiteral("Tugworth.conf")});
 }
 
 TEST_F(SettingsFileTest, MissingFileIsNoFault) {
@@ -115,7 +117,9 @@ TEST_F(SettingsFileTest, UnparsableFileIsSetAsideAndNotOverwritten) {
     const std::vector<QByteArray> corruptions{
         "[General]\nenableDragging=false\nthis line has no equals sign\n",
         "[General\nenableDragging=false\n",
-        QByteArray("\x7f" "ELF\x02\x01\x01\x00\x00\x00", 10),
+        QByteArray("\x7f"
+                   "ELF\x02\x01\x01\x00\x00\x00",
+                   10),
     };
     for (std::size_t i = 0; i < corruptions.size(); ++i) {
         const QByteArray& corrupt = corruptions[i];

@@ -81,9 +81,11 @@ TEST_F(ToolkitTest, ApplicationMenuKeepsOrderShortcutsAndEnabling) {
     populateMenu(qmenu, *makeApplicationMenu(services), toolkit_);
 
     QStringList titles;
-    for (QAction* action : qmenu.actions()) titles << (action->isSeparator() ? "-" : action->text());
-    EXPECT_EQ(titles, (QStringList{"About Tugworth", "-", "Preferences...", "-", "Services", "-",
-                                   "Hide Tugworth", "Hide Others", "Show All", "-", "Quit Tugworth"}));
+    for (QAction* action : qmenu.actions())
+        titles << (action->isSeparator() ? "-" : action->text());
+    EXPECT_EQ(titles,
+              (QStringList{"About Tugworth", "-", "Preferences...", "-", "Services", "-",
+                           "Hide Tugworth", "Hide Others", "Show All", "-", "Quit Tugworth"}));
     EXPECT_EQ(actionTitled(qmenu, "Preferences...")->shortcut(), QKeySequence("Ctrl+,"));
     EXPECT_EQ(actionTitled(qmenu, "Hide Others")->shortcut(), QKeySequence("Ctrl+Alt+H"));
     EXPECT_EQ(actionTitled(qmenu, "Quit Tugworth")->shortcut(), QKeySequence("Ctrl+Q"));
@@ -131,8 +133,9 @@ TEST_F(ToolkitTest, MainMenuShortcutsWorkInOurWindows) {
     toolkit_.adoptWindow(window);
     QStringList shortcuts;
     for (QAction* action : window.actions()) shortcuts << action->shortcut().toString();
-    for (const char* expected : {"Ctrl+,", "Ctrl+H", "Ctrl+Alt+H", "Ctrl+Q", "Ctrl+Z",
-                                 "Ctrl+Shift+Z", "Ctrl+X", "Ctrl+C", "Ctrl+V", "Ctrl+A", "Ctrl+?"}) {
+    for (const char* expected :
+         {"Ctrl+,", "Ctrl+H", "Ctrl+Alt+H", "Ctrl+Q", "Ctrl+Z", "Ctrl+Shift+Z", "Ctrl+X", "Ctrl+C",
+          "Ctrl+V", "Ctrl+A", "Ctrl+?"}) {
         EXPECT_TRUE(shortcuts.contains(QString::fromLatin1(expected))) << expected;
     }
 }

@@ -44,16 +44,14 @@ Options parse(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const auto next = [&]() -> std::string {
-            if (i + 1 >= argc)
-                usage(arg + " needs a value");
+            if (i + 1 >= argc) usage(arg + " needs a value");
             return argv[++i];
         };
         if (arg == "--name") {
             o.name = next();
         } else if (arg == "--title-file") {
             std::ifstream in(next(), std::ios::binary);
-            if (!in)
-                usage("cannot read the title file");
+            if (!in) usage("cannot read the title file");
             o.title = std::string(std::istreambuf_iterator<char>(in), {});
         } else if (arg == "--pid") {
             o.pid = static_cast<std::int32_t>(std::stol(next()));
@@ -72,8 +70,7 @@ Options parse(int argc, char** argv) {
             usage("unknown option " + arg);
         }
     }
-    if (o.name.empty())
-        usage("--name is required");
+    if (o.name.empty()) usage("--name is required");
     return o;
 }
 
@@ -154,8 +151,7 @@ int main(int argc, char** argv) {
         if (!ready || !o.jitter) {
             std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> event{xcb_wait_for_event(c),
                                                                              &std::free};
-            if (!event)
-                break;
+            if (!event) break;
         } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }

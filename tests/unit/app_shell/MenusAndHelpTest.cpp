@@ -29,10 +29,17 @@ Lines flatten(const Menu& menu, const std::string& path = "") {
 }
 
 const Lines kApplicationMenu = {
-    "About Tugworth|orderFrontStandardAboutPanel:||100000", "---",
-    "Preferences...|openPreferences:|,|100000", "---", "Services|||100000", "---",
-    "Hide Tugworth|hide:|h|100000", "Hide Others|hideOtherApplications:|h|180000",
-    "Show All|unhideAllApplications:||100000", "---", "Quit Tugworth|terminate:|q|100000",
+    "About Tugworth|orderFrontStandardAboutPanel:||100000",
+    "---",
+    "Preferences...|openPreferences:|,|100000",
+    "---",
+    "Services|||100000",
+    "---",
+    "Hide Tugworth|hide:|h|100000",
+    "Hide Others|hideOtherApplications:|h|180000",
+    "Show All|unhideAllApplications:||100000",
+    "---",
+    "Quit Tugworth|terminate:|q|100000",
 };
 
 TEST(Menus, MainAndStatusMenusHoldEveryTitleActionKeyAndMask) {
@@ -51,7 +58,9 @@ TEST(Menus, MainAndStatusMenusHoldEveryTitleActionKeyAndMask) {
     EXPECT_EQ(flatten(*shell.toolkit().statusItem()->menu), kApplicationMenu);
 }
 
-std::shared_ptr<Menu> servicesOf(const Menu& menu) { return menu.items.at(4).submenu; }
+std::shared_ptr<Menu> servicesOf(const Menu& menu) {
+    return menu.items.at(4).submenu;
+}
 
 TEST(Menus, TheServicesMenuInstalledLastIsTheApplications) {
     for (const bool menuBar : {true, false}) {

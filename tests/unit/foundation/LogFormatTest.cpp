@@ -57,10 +57,12 @@ TEST(LogFormat, TextFromOtherProgramsCannotBreakOrForgeALine) {
 TEST(LogFormat, InvalidUtf8AndC1ControlsAreEscapedButValidTextIsKept) {
     EXPECT_EQ(escapeForLog("caf\xC3\xA9 \xF0\x9F\xAA\x9F"), "caf\xC3\xA9 \xF0\x9F\xAA\x9F");
     EXPECT_FALSE(needsLogEscape("caf\xC3\xA9"));
-    EXPECT_EQ(escapeForLog("a\xFF" "b"), "a\\xffb");
-    EXPECT_EQ(escapeForLog("\xC3"), "\\xc3");              // truncated sequence
+    EXPECT_EQ(escapeForLog("a\xFF"
+                           "b"),
+              "a\\xffb");
+    EXPECT_EQ(escapeForLog("\xC3"), "\\xc3");                    // truncated sequence
     EXPECT_EQ(escapeForLog("\xED\xA0\x80"), "\\xed\\xa0\\x80");  // a surrogate is not UTF-8
-    EXPECT_EQ(escapeForLog("x\xC2\x85y"), "x\\x85y");      // NEL, a C1 line break
+    EXPECT_EQ(escapeForLog("x\xC2\x85y"), "x\\x85y");            // NEL, a C1 line break
     EXPECT_EQ(escapeForLog("\x7F"), "\\x7f");
 }
 

@@ -117,7 +117,9 @@ struct LaunchCase {
 };
 
 // Names the case in test listings instead of dumping its bytes.
-void PrintTo(const LaunchCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LaunchCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class LaunchSettingsRules : public ::testing::TestWithParam<LaunchCase> {};
 

@@ -11,7 +11,6 @@
 #include "platform/sim/Desktop.h"
 #include "support/AllocationCounter.h"
 
-
 namespace tugworth {
 namespace {
 

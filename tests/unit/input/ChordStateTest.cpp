@@ -52,9 +52,15 @@ const ChordCase kChordCases[] = {
     {"CommandOptionShiftIsNoDrag", kCmd | kOpt | kShift, State::Idle, "Command+Option"},
     {"CommandOptionShiftResize", kCmd | kOpt | kShift, State::Resizing, "Command+Option",
      "Command+Option+Shift"},
-    {"OptionControlShiftContainment", kOpt | kCtrl | kShift | kCmd, State::Resizing, {},
+    {"OptionControlShiftContainment",
+     kOpt | kCtrl | kShift | kCmd,
+     State::Resizing,
+     {},
      "Option+Control+Shift"},
-    {"OptionControlShiftRefusesDefaultKeys", kCmd | kCtrl | kShift, State::Idle, {},
+    {"OptionControlShiftRefusesDefaultKeys",
+     kCmd | kCtrl | kShift,
+     State::Idle,
+     {},
      "Option+Control+Shift"},
     // Unlisted names behave as the defaults; comparison is exact.
     {"EmptyDragName", kCmd | kCtrl, State::Dragging, ""},
@@ -66,14 +72,27 @@ const ChordCase kChordCases[] = {
     {"ResizingOffStillDrags", kCmd | kCtrl, State::Dragging, {}, {}, true, false},
     {"DraggingOff", kCmd | kCtrl, State::Idle, {}, {}, false, true},
     {"DraggingOffStillResizes", kCmd | kCtrl | kShift, State::Resizing, {}, {}, false, true},
-    {"SwitchesIgnoredUntilInitialized", kCmd | kCtrl | kShift, State::Resizing, {}, {}, false,
-     false, false},
+    {"SwitchesIgnoredUntilInitialized",
+     kCmd | kCtrl | kShift,
+     State::Resizing,
+     {},
+     {},
+     false,
+     false,
+     false},
     // Permission missing: refused, and a held chord asks once whatever the switches say.
     {"UntrustedDrag", kCmd | kCtrl, State::Idle, {}, {}, true, true, true, false, true},
-    {"UntrustedResize", kCmd | kCtrl | kShift, State::Idle, {}, {}, true, true, true, false,
+    {"UntrustedResize", kCmd | kCtrl | kShift, State::Idle, {}, {}, true, true, true, false, true},
+    {"UntrustedResizeWhileOff",
+     kCmd | kCtrl | kShift,
+     State::Idle,
+     {},
+     {},
+     true,
+     false,
+     true,
+     false,
      true},
-    {"UntrustedResizeWhileOff", kCmd | kCtrl | kShift, State::Idle, {}, {}, true, false, true,
-     false, true},
     {"UntrustedDragWhileOff", kCmd | kCtrl, State::Idle, {}, {}, false, true, true, false, true},
     {"UntrustedNoChord", kCtrl | kShift, State::Idle, {}, {}, true, true, true, false, false},
 };
@@ -100,8 +119,8 @@ TEST_P(ChordState, DecidesTheGestureAndItsTarget) {
     EXPECT_EQ(delegate.hasAccessibilityPermissions, row.trusted);
     EXPECT_EQ(delegate.lastPermissionCheckTime, desktop.platform().desktop.now());
     const bool gesture = row.expected != State::Idle;
-    EXPECT_EQ(delegate.targetWindow, gesture ? std::optional(Element::window(kWindow))
-                                             : std::nullopt);
+    EXPECT_EQ(delegate.targetWindow,
+              gesture ? std::optional(Element::window(kWindow)) : std::nullopt);
     const auto stateLines = linesWith("Modifier state:");
     if (gesture) {
         ASSERT_EQ(stateLines.size(), 1U);

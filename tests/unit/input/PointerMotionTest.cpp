@@ -16,8 +16,7 @@ struct ThresholdCase {
     friend void PrintTo(const ThresholdCase& row, std::ostream* out) { *out << row.name; }
 };
 
-class MotionThreshold : public GestureTest,
-                        public ::testing::WithParamInterface<ThresholdCase> {};
+class MotionThreshold : public GestureTest, public ::testing::WithParamInterface<ThresholdCase> {};
 
 TEST_P(MotionThreshold, ActsOnlyAboveTwoPoints) {
     const ThresholdCase& row = GetParam();
@@ -29,9 +28,8 @@ TEST_P(MotionThreshold, ActsOnlyAboveTwoPoints) {
 
     const auto moving = linesWith("[DEBUG] Moving window by");
     // Pointer deltas are y-up; the window's Accessibility origin is y-down.
-    const Rect expected = row.line ? Rect{kFrame.x + row.dx, kFrame.y - row.dy, kFrame.width,
-                                          kFrame.height}
-                                   : kFrame;
+    const Rect expected =
+        row.line ? Rect{kFrame.x + row.dx, kFrame.y - row.dy, kFrame.width, kFrame.height} : kFrame;
     EXPECT_EQ(frameOf(kWindow), expected);
     if (row.line) {
         EXPECT_EQ(moving, (std::vector<std::string>{row.line}));
@@ -123,8 +121,8 @@ TEST_P(AlternativeRetry, RetriesOnceOnAnotherWindowThatBecomesTheTarget) {
     EXPECT_EQ(linesWith(used).size(), 1U);  // the second event acts on it directly
     EXPECT_EQ(delegate.targetWindow, Element::window(kOther));
     EXPECT_EQ(frameOf(kWindow), kFrame);
-    const Rect expected = resizing ? Rect{1000.0, 700.0, 320.0, 220.0}
-                                   : Rect{1020.0, 720.0, 300.0, 200.0};
+    const Rect expected =
+        resizing ? Rect{1000.0, 700.0, 320.0, 220.0} : Rect{1020.0, 720.0, 300.0, 200.0};
     EXPECT_EQ(frameOf(kOther), expected);
 }
 

@@ -35,8 +35,7 @@ constexpr double kStep = 4.0;
 
 std::size_t eventCount() {
     const char* text = std::getenv("TUGWORTH_LONG_RUN_EVENTS");
-    if (text == nullptr)
-        return kDefaultEvents;
+    if (text == nullptr) return kDefaultEvents;
     std::size_t count = 0;
     const std::string_view view(text);
     const auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), count);

@@ -70,14 +70,11 @@ TEST_P(FallbackChain, HandsOverInOrderAndEnds) {
         expected.push_back(handOver);
         expected.push_back(info(op));
     }
-    if (row.end == End::Warned)
-        expected.push_back(warning(op));
-    if (row.end == End::Direct)
-        expected.push_back(direct(op));
+    if (row.end == End::Warned) expected.push_back(warning(op));
+    if (row.end == End::Direct) expected.push_back(direct(op));
     EXPECT_EQ(outline(lines()), expected);
     for (std::int64_t id : {11, 12, 13, 22, 32}) {
-        if (desktop.window(id) == nullptr)
-            continue;
+        if (desktop.window(id) == nullptr) continue;
         EXPECT_EQ(frameOf(id), id == row.changed ? changed(op, kFrame) : kFrame) << id;
     }
 }

@@ -24,8 +24,7 @@ struct SimApp {
     SimApp() { desktop.addProcess(kPid, "TextEdit"); }
 
     void addWindow(std::int64_t id, Pid pid = kPid, Rect frame = kFrame) {
-        if (desktop.process(pid) == nullptr)
-            desktop.addProcess(pid, "Helper");
+        if (desktop.process(pid) == nullptr) desktop.addProcess(pid, "Helper");
         desktop.addWindow(pid, id, frame);
     }
     sim::AttributeOverride& quirk(std::int64_t id, const char* attribute) {

@@ -195,8 +195,7 @@ class MinimumSize : public ::testing::TestWithParam<std::tuple<Bound, bool>>, pu
 TEST_P(MinimumSize, BoundsEachDimensionSeparately) {
     const auto& [bound, frameRefused] = GetParam();
     addWindow(kTarget, kPid, {10.0, 20.0, bound.before.width, bound.before.height});
-    if (frameRefused)
-        quirk(kTarget, "AXFrame").write = kRefused;
+    if (frameRefused) quirk(kTarget, "AXFrame").write = kRefused;
     WindowResizer resizer(desktop.platform().accessibility, log, Element::window(kTarget), kPid);
 
     EXPECT_TRUE(resizer.manipulate(bound.dx, bound.dy));

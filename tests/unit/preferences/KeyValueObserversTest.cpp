@@ -19,16 +19,13 @@ TEST(KeyValueObservers, ObserversMayRemoveThemselvesAndOthersWhileNotified) {
         heard.push_back("first " + std::string(key) + "=" + *value.asString());
         observers.remove(first);   // destroys the function now running
         observers.remove(second);  // not called for this change any more
-        observers.add("dragModifier", [&](std::string_view, const Value&) {
-            heard.emplace_back("late");
-        });
+        observers.add("dragModifier",
+                      [&](std::string_view, const Value&) { heard.emplace_back("late"); });
     });
-    second = observers.add("dragModifier", [&](std::string_view, const Value&) {
-        heard.emplace_back("second");
-    });
-    observers.add("resizeModifier", [&](std::string_view, const Value&) {
-        heard.emplace_back("other key");
-    });
+    second = observers.add("dragModifier",
+                           [&](std::string_view, const Value&) { heard.emplace_back("second"); });
+    observers.add("resizeModifier",
+                  [&](std::string_view, const Value&) { heard.emplace_back("other key"); });
 
     chord.set("Option");
     EXPECT_EQ(heard, std::vector<std::string>{"first dragModifier=Option"});

@@ -38,7 +38,9 @@ struct Prefs : test::Shell {
         controller().setShowInMenuBar(pair.second);
         controller().isEnforcingVisibility = false;
     }
-    const Value& stored(std::string_view key) { return desktop.storage().persisted().at(std::string(key)); }
+    const Value& stored(std::string_view key) {
+        return desktop.storage().persisted().at(std::string(key));
+    }
 };
 
 TEST(VisibilityRule, SwitchingOneSideOffNeverLeavesBothOff) {
@@ -49,12 +51,16 @@ TEST(VisibilityRule, SwitchingOneSideOffNeverLeavesBothOff) {
         Pair after;
     };
     const bool T = true, F = false;
-    for (const auto& c : std::vector<Case>{
-             {{T, T}, "showInDock", F, {F, T}}, {{T, T}, "showInMenuBar", F, {T, F}},
-             {{T, F}, "showInDock", F, {F, T}}, {{T, F}, "showInMenuBar", F, {T, F}},
-             {{F, T}, "showInDock", F, {F, T}}, {{F, T}, "showInMenuBar", F, {T, F}},
-             {{F, F}, "showInDock", F, {F, T}}, {{F, F}, "showInMenuBar", F, {T, F}},
-             {{F, F}, "showInDock", T, {T, F}}, {{F, F}, "showInMenuBar", T, {F, T}}}) {
+    for (const auto& c : std::vector<Case>{{{T, T}, "showInDock", F, {F, T}},
+                                           {{T, T}, "showInMenuBar", F, {T, F}},
+                                           {{T, F}, "showInDock", F, {F, T}},
+                                           {{T, F}, "showInMenuBar", F, {T, F}},
+                                           {{F, T}, "showInDock", F, {F, T}},
+                                           {{F, T}, "showInMenuBar", F, {T, F}},
+                                           {{F, F}, "showInDock", F, {F, T}},
+                                           {{F, F}, "showInMenuBar", F, {T, F}},
+                                           {{F, F}, "showInDock", T, {T, F}},
+                                           {{F, F}, "showInMenuBar", T, {F, T}}}) {
         SCOPED_TRACE(testing::Message() << c.before.first << c.before.second << c.key << c.value);
         Prefs prefs;
         prefs.force(c.before);
@@ -86,9 +92,12 @@ TEST(VisibilityRule, TheObserverRepairsTheOtherSideUnlessGuarded) {
 
 TEST(Loading, UninitialisedSettingsShowEverySwitchOnButKeepTheStoredChords) {
     const Value off(false);
-    Prefs prefs({}, {{"preferencesInitialized", off}, {"enableDragging", off},
-                 {"enableResizing", off}, {"showInDock", off}, {"showInMenuBar", off},
-                 {"dragModifier", Value("Option")}});
+    Prefs prefs({}, {{"preferencesInitialized", off},
+                     {"enableDragging", off},
+                     {"enableResizing", off},
+                     {"showInDock", off},
+                     {"showInMenuBar", off},
+                     {"dragModifier", Value("Option")}});
     for (const char* key : {"enableDragging", "enableResizing", "showInDock", "showInMenuBar"}) {
         EXPECT_EQ(prefs.shown(key), Value(true)) << key;
     }
@@ -155,10 +164,9 @@ TEST(Save, AppliesTheStatusItemAtOnceAndTheDockPolicyLater) {
         int activations;
     };
     using P = ActivationPolicy;
-    for (const auto& c : std::vector<Case>{
-             {P::Regular, {false, true}, "hidden", P::Accessory, 1},
-             {P::Accessory, {true, false}, "visible", P::Regular, 1},
-             {P::Regular, {true, true}, "visible", P::Regular, 0}}) {
+    for (const auto& c : std::vector<Case>{{P::Regular, {false, true}, "hidden", P::Accessory, 1},
+                                           {P::Accessory, {true, false}, "visible", P::Regular, 1},
+                                           {P::Regular, {true, true}, "visible", P::Regular, 0}}) {
         SCOPED_TRACE(c.dockLine);
         Prefs prefs;
         prefs.toolkit().setActivationPolicy(c.before);

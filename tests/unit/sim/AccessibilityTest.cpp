@@ -4,7 +4,6 @@
 #include "platform/sim/Desktop.h"
 #include "support/AllocationCounter.h"
 
-
 namespace tugworth {
 namespace {
 

@@ -131,8 +131,7 @@ struct Owner : BindableObject {
     void setValueForKey(std::string_view key, const Value& value) override {
         values[std::string(key)] = value;
         for (const auto& [id, observer] : observers) {
-            if (observer.first == key)
-                observer.second(key, value);
+            if (observer.first == key) observer.second(key, value);
         }
     }
     ObserverId addObserver(std::string_view key, Observer observer) override {

@@ -123,7 +123,8 @@ TEST_F(WindowListSearch, FinderWithoutAChoiceOfItsOwnIsWalkedLikeAnyApplication)
     clearLog();
     bendApp(300, "AXWindows", failsWith(AXError::kAXErrorCannotComplete));
     bendApp(300, "AXFocusedWindow", failsWith(AXError::kAXErrorCannotComplete));
-    EXPECT_EQ(search().value().window, Element::window(1));  // the main window, from the generic walk
+    EXPECT_EQ(search().value().window,
+              Element::window(1));  // the main window, from the generic walk
     EXPECT_TRUE(loggedInOrder({"Found Finder window, using specialized handling",
                                "Using main window from application",
                                "Selected window from Finder (PID: 300) - directly under cursor"}));
