@@ -15,7 +15,7 @@ packages=(
   # the virtual desktop the program and its tests run on
   xvfb xauth openbox xterm x11-apps x11-utils xdotool trayer imagemagick
   # packaging
-  dpkg-dev file
+  dpkg-dev file lintian appstream desktop-file-utils man-db
 )
 
 missing=()
