@@ -81,6 +81,22 @@ class TrayMenuAndHelp(DesktopTest):
         self.assertNotIn("_NET_WM_STATE_ABOVE", state)
 
 
+class OwnWindowInFront(DesktopTest):
+    def test_a_window_hidden_behind_ours_is_not_moved(self):
+        program = self.launch()
+        preferences = self.open_preferences()
+        x, y, w, h = self.desktop.geometry(self.clock)
+        self.desktop.xdotool("windowmove", "--sync", preferences, x, y)
+        self.point_at_clock()  # over the preferences window, the clock behind it
+        self.press("super", "ctrl")
+        program.wait_for_line("A Tugworth window is in front under the cursor")
+        self.desktop.move_pointer_by(30, 20)
+        self.press("shift")  # a state change: the motion before it has been handled
+        program.wait_for_count("Modifier state: Resizing", 1)
+        self.release("super", "ctrl", "shift")
+        self.assertEqual(self.desktop.geometry(self.clock), (x, y, w, h))
+
+
 class QuietLog(DesktopTest):
     def test_warning_level_keeps_a_real_drag_silent_while_the_window_moves(self):
         program = self.launch("--log-level", "warning")
