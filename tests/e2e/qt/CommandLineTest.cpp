@@ -1,7 +1,6 @@
-// The command-line parser and the log level it sets.
+// The command-line parser: each option, its value, and what it refuses.
 #include <gtest/gtest.h>
 
-#include "platform/sim/LogCapture.h"
 #include "program/CommandLine.h"
 
 namespace tugworth {
@@ -34,16 +33,6 @@ TEST(CommandLineParser, ReadsEachOptionAndRefusesWhatItDoesNotKnow) {
             EXPECT_EQ(parsed.logLevel, c.level);
         }
     }
-}
-
-TEST(CommandLineParser, ALevelDropsTheLinesBelowIt) {
-    sim::LogCapture capture;
-    LevelFilterLogSink warnings(capture, LogLevel::Warning);
-    for (const char* line : {"[DEBUG] a", "kAXErrorSuccess: 0", "[INFO] b", "[SUCCESS] c",
-                             "[WARNING] d", "[ERROR] e"}) {
-        warnings.writeLine(line);
-    }
-    EXPECT_EQ(capture.lines(), (std::vector<std::string>{"[WARNING] d", "[ERROR] e"}));
 }
 
 }  // namespace
