@@ -144,7 +144,8 @@ std::vector<WindowInfo> fallbackPass(DesktopServices& desktop, const Value::Arra
 }
 
 // The user sees the front-most window whose frame holds the pointer. When that is one of ours,
-// a window behind it is hidden from them and must not be taken.
+// a window behind it is hidden from them and must not be taken. Ours gives both our process id
+// and our name: another program's window may claim our process id.
 bool ownWindowInFront(DesktopServices& desktop, const Value::Array& entries, Point location) {
     const double flip = flipHeight(desktop);
     for (const Value& entry : entries) {
@@ -153,7 +154,8 @@ bool ownWindowInFront(DesktopServices& desktop, const Value::Array& entries, Poi
         if (!identity || !bounds || !rectContainsPoint(toCocoaFrame(*bounds, flip), location)) {
             continue;
         }
-        return identity->pid == desktop.ownProcessId();
+        return identity->pid == desktop.ownProcessId() &&
+               identity->ownerName == kOwnApplicationName;
     }
     return false;
 }
