@@ -13,7 +13,7 @@ packages=(
   # Qt user interface
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # the virtual desktop the program and its tests run on
-  xvfb xauth openbox xterm x11-apps x11-utils xdotool trayer imagemagick
+  xvfb xauth openbox xterm x11-apps x11-utils xdotool xclip trayer dbus-daemon imagemagick
   # packaging
   dpkg-dev file lintian appstream desktop-file-utils man-db
 )

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Takes the screenshots under docs/screenshots/ on a private virtual display: the tray menu
-and the preferences window, as a user sees them.
+"""Takes the screenshots under docs/screenshots/ on a private virtual display: the tray menu,
+About, the preferences window and help, as a user sees them.
 
 Usage: scripts/take-screenshots.py [PATH_TO_TUGWORTH]   (needs imagemagick's import)
 """
@@ -23,6 +23,13 @@ def shoot(session, target, window="root", options=()):
     print("wrote", target)
 
 
+def open_window(test, position, title):
+    test.choose_from_tray_menu(position)
+    window = test.desktop.wait_for_window("--name", title)
+    test.desktop.xdotool("windowactivate", "--sync", window)
+    return window
+
+
 def main():
     if shutil.which("import") is None:
         sys.exit("imagemagick's import is missing: apt-get install imagemagick")
@@ -30,22 +37,28 @@ def main():
     os.makedirs(out, exist_ok=True)
     test = desktop.DesktopTest()
     test.setUp()
+    session = test.desktop
     try:
         test.launch()
-        _, x, y, w, h = test.desktop.wait_for_tray_icon()
-        test.desktop.xdotool("mousemove", x + w // 2, y + h // 2, "click", "3")
-        desktop.wait_until(lambda: len(test.desktop.find_windows(
+        _, x, y, w, h = session.wait_for_tray_icon()
+        session.xdotool("mousemove", x + w // 2, y + h // 2, "sleep", "0.3", "click", "3")
+        desktop.wait_until(lambda: len(session.find_windows(
             "--onlyvisible", "--class", "Tugworth")) >= 2, "the tray menu")
-        test.desktop.xdotool("key", "Down")  # a highlighted item, as under the pointer
-        shoot(test.desktop, os.path.join(out, "tray-menu.png"), options=("-crop", "420x200+860+0"))
-        test.desktop.xdotool("key", "Down", "Return")
-        window = test.desktop.wait_for_window("--name", "^Tugworth Preferences$")
-        test.desktop.xdotool("windowactivate", "--sync", window)
-        # With the frame the window manager draws around it.
-        shoot(test.desktop, os.path.join(out, "preferences-window.png"), window, ("-frame",))
+        session.xdotool("key", "Down")  # a highlighted item, as under the pointer
+        shoot(session, os.path.join(out, "tray-menu.png"), options=("-crop", "300x150+980+0"))
+        session.xdotool("key", "Escape")
+
+        # With the frame the window manager draws around each window.
+        about = open_window(test, 1, "^About Tugworth$")
+        shoot(session, os.path.join(out, "about.png"), about, ("-frame",))
+        session.xdotool("key", "Escape")
+        preferences = open_window(test, 2, "^Tugworth Preferences$")
+        shoot(session, os.path.join(out, "preferences-window.png"), preferences, ("-frame",))
+        help_box = open_window(test, 3, "^Tugworth Help$")
+        shoot(session, os.path.join(out, "help.png"), help_box, ("-frame",))
     finally:
         test.tearDown()
-        test.desktop.close()
+        session.close()
 
 
 if __name__ == "__main__":

@@ -34,6 +34,9 @@ start_virtual_desktop() {
   unset WAYLAND_DISPLAY
   export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
   mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+  # No session bus: a Tugworth already running in the user's session would otherwise be
+  # asked to reopen instead of this one starting on the private display.
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
   # openbox runs its start-up command once it manages the screen.
   openbox --startup "touch $work/openbox-ready" >/dev/null 2>&1 &
   wm_pid=$!

@@ -28,11 +28,16 @@ constexpr std::array kResizeChords{
 };
 
 template <std::size_t N>
-constexpr std::uint64_t chordKeys(const std::array<Chord, N>& table, std::string_view name) {
+constexpr const Chord& chordNamed(const std::array<Chord, N>& table, std::string_view name) {
     for (const Chord& chord : table) {
-        if (chord.name == name) return chord.keys;
+        if (chord.name == name) return chord;
     }
-    return table.front().keys;
+    return table.front();
+}
+
+template <std::size_t N>
+constexpr std::uint64_t chordKeys(const std::array<Chord, N>& table, std::string_view name) {
+    return chordNamed(table, name).keys;
 }
 
 }  // namespace
@@ -49,6 +54,14 @@ std::uint64_t resizeChordMask(std::string_view chordName) {
 bool resizeChordMatches(std::string_view chordName, std::uint64_t flags) {
     const std::uint64_t mask = resizeChordMask(chordName);
     return (flags & mask) == mask;
+}
+
+std::string_view dragChordInEffect(std::string_view chordName) {
+    return chordNamed(kDragChords, chordName).name;
+}
+
+std::string_view resizeChordInEffect(std::string_view chordName) {
+    return chordNamed(kResizeChords, chordName).name;
 }
 
 }  // namespace tugworth

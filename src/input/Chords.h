@@ -17,4 +17,8 @@ std::uint64_t resizeChordMask(std::string_view chordName);
 // A resize chord matches when every flag of its mask is held; further modifiers are allowed.
 bool resizeChordMatches(std::string_view chordName, std::uint64_t flags);
 
+// The chord a stored name stands for, by its listed name: the default for an unlisted one.
+std::string_view dragChordInEffect(std::string_view chordName);
+std::string_view resizeChordInEffect(std::string_view chordName);
+
 }  // namespace tugworth

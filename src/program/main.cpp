@@ -1,7 +1,9 @@
 // tugworth: the program on the user's X11 desktop. Core + X11 platform + Qt user interface.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include <QAbstractEventDispatcher>
@@ -14,7 +16,10 @@
 #include "platform/qt/QtSettingsStorage.h"
 #include "platform/qt/QtToolkit.h"
 #include "platform/x11/X11Desktop.h"
+#include "program/AppIdentity.h"
+#include "program/CommandLine.h"
 #include "program/QuitOnSignals.h"
+#include "program/SingleInstance.h"
 
 namespace {
 
@@ -59,7 +64,7 @@ extern "C" void reportLostDisplayAtExit() {
     reportLostDisplay(*report.desktop, *report.log);
 }
 
-int runOnDesktop(int argc, char** argv, StdoutLogSink& logSink, Log& log) {
+int runOnDesktop(int argc, char** argv, LogSink& logSink, Log& log) {
     std::string error;
     std::unique_ptr<x11::X11Desktop> desktop = x11::X11Desktop::connect(nullptr, error);
     if (!desktop) {
@@ -71,10 +76,14 @@ int runOnDesktop(int argc, char** argv, StdoutLogSink& logSink, Log& log) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tugworth"));
     QApplication::setApplicationVersion(QStringLiteral(TUGWORTH_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("tugworth"));
+    QApplication::setDesktopFileName(QString::fromLatin1(kAppId));
+    SingleInstance instance(log);
+    if (const std::optional<int> status = instance.claim()) return *status;
 
     qt::QtToolkit toolkit(logSink);
+    instance.setReopenHandler([&toolkit] { toolkit.sendAction("openPreferences:"); });
     qt::QtSettingsStorage storage(qt::QtSettingsStorage::defaultFilePath(), logSink);
+    toolkit.setChordSource([&storage] { return qt::chordsInEffect(storage.values()); });
 
     // The X11 platform's events arrive on its own connection, watched by the Qt loop.
     bool& lostDisplay = lostDisplayReport.reported;
@@ -119,15 +128,16 @@ int main(int argc, char** argv) {
     // Past a file-size limit a write should fail and be reported, not end the program: the
     // settings writer then keeps the previous file.
     std::signal(SIGXFSZ, SIG_IGN);
-    StdoutLogSink logSink;
+    const CommandLine commandLine = parseCommandLine({argv + std::min(argc, 1), argv + argc});
+    if (const std::optional<int> status = answerCommandLine(commandLine)) return *status;
+    StdoutLogSink stdoutSink;
+    LevelFilterLogSink logSink(stdoutSink, commandLine.logLevel);
     Log log(logSink);
     int status = EXIT_FAILURE;
-    if (argc > 1) {
-        log.error("tugworth takes no command-line arguments (got ", argv[1],
-                  "); its settings are in the preferences window");
-        status = 2;
-    } else if (x11::checkSessionSupport(log)) {
-        status = runOnDesktop(argc, argv, logSink, log);
+    if (x11::checkSessionSupport(log)) {
+        // Qt reads options of its own from the arguments: it is given only the program's name.
+        int qtArgc = std::min(argc, 1);
+        status = runOnDesktop(qtArgc, argv, logSink, log);
     }
     logSink.flush();
     return status;

@@ -27,6 +27,8 @@ inline constexpr std::array<std::string_view, 5> finderDesktopTitles{"Desktop", 
                                                                      "Trash (Empty)", "Trash"};
 
 inline constexpr std::string_view kFinderOwnerName = "Finder";
+// This application's own name, as its windows give it.
+inline constexpr std::string_view kOwnApplicationName = "Tugworth";
 
 template <class List, class Item>
 constexpr bool listContains(const List& list, const Item& item) {

@@ -8,13 +8,12 @@
 namespace tugworth {
 
 namespace {
-constexpr std::string_view kOwnName = "Tugworth";
 constexpr std::string_view kUnknownName = "Unknown";
 }  // namespace
 
 std::string AppDelegate::processName(Pid pid) {
     DesktopServices& desktop = platform_.desktop;
-    if (pid == desktop.ownProcessId()) return std::string(kOwnName);
+    if (pid == desktop.ownProcessId()) return std::string(kOwnApplicationName);
     return desktop.runningApplicationName(pid).value_or(std::string(kUnknownName));
 }
 

@@ -143,6 +143,23 @@ std::vector<WindowInfo> fallbackPass(DesktopServices& desktop, const Value::Arra
     return records;
 }
 
+// The user sees the front-most window whose frame holds the pointer. When that is one of ours,
+// a window behind it is hidden from them and must not be taken. Ours gives both our process id
+// and our name: another program's window may claim our process id.
+bool ownWindowInFront(DesktopServices& desktop, const Value::Array& entries, Point location) {
+    const double flip = flipHeight(desktop);
+    for (const Value& entry : entries) {
+        const auto identity = readWindowListEntry(entry);
+        const auto bounds = readWindowBounds(entry);
+        if (!identity || !bounds || !rectContainsPoint(toCocoaFrame(*bounds, flip), location)) {
+            continue;
+        }
+        return identity->pid == desktop.ownProcessId() &&
+               identity->ownerName == kOwnApplicationName;
+    }
+    return false;
+}
+
 void logRecords(Log& log, const std::vector<WindowInfo>& records, std::string_view banner,
                 std::string_view separator, std::string_view footer) {
     log.debug(banner);
@@ -218,6 +235,10 @@ std::optional<WindowSearchResult> AppDelegate::findWindowUnderPointer() {
     log_.debug("Mouse location: ", location);
     log_.debug("Found ", entries.size(), " windows on screen");
     logWindowOwners(log_, entries);
+    if (ownWindowInFront(platform_.desktop, entries, location)) {
+        log_.debug("A Tugworth window is in front under the cursor; taking no window behind it");
+        return std::nullopt;
+    }
 
     // Records of one application are not merged: each is examined in its own turn.
     for (const WindowInfo& record : nominate(log_, platform_.desktop, entries, location)) {

@@ -5,7 +5,8 @@ import shutil
 import sys
 import unittest
 
-TOOLS = ("Xvfb", "openbox", "trayer", "xclock", "xdotool", "xprop", "xwininfo")
+TOOLS = ("Xvfb", "openbox", "trayer", "xclock", "xdotool", "xprop", "xwininfo", "xclip",
+         "dbus-daemon")
 
 missing = [tool for tool in TOOLS if shutil.which(tool) is None]
 if missing:

@@ -39,7 +39,8 @@ class LaunchWithoutTray(DesktopTest):
         program = self.launch()
         warnings = [line for line in program.snapshot() if line.startswith("[WARNING] ")]
         self.assertEqual(warnings, ["[WARNING] No system tray is running; the Tugworth icon "
-                                    "appears when one starts"])
+                                    "appears when one starts. Until then, start Tugworth again "
+                                    "to open its preferences"])
         self.desktop.start_tray()
         self.desktop.wait_for_tray_icon()
 

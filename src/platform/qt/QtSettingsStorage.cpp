@@ -116,6 +116,11 @@ QString QtSettingsStorage::defaultFilePath() {
 }
 
 SettingsMap QtSettingsStorage::load() {
+    values_ = readFile();
+    return values_;
+}
+
+SettingsMap QtSettingsStorage::readFile() {
     const QFileInfo info(filePath_);
     if (!info.exists()) return {};
     if (info.isFile() && info.size() > kMaxFileSize) {
@@ -180,6 +185,7 @@ bool QtSettingsStorage::reportWriteFailure(const QString& reason) {
 }
 
 bool QtSettingsStorage::save(const SettingsMap& values) {
+    values_ = values;                      // what the program now runs with, written or not
     if (keepFileUntouched_) return false;  // already reported when the file was set aside
     const QFileInfo info(filePath_);
     if (!QDir().mkpath(info.absolutePath())) {

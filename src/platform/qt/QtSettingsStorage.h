@@ -24,12 +24,16 @@ public:
     bool save(const SettingsMap& values) override;
 
     const QString& filePath() const { return filePath_; }
+    // The values last loaded or saved, without reading the file again.
+    const SettingsMap& values() const { return values_; }
 
 private:
+    SettingsMap readFile();
     void setAside(const QString& reason);
     bool reportWriteFailure(const QString& reason);
 
     QString filePath_;
+    SettingsMap values_;
     Log log_;
     bool keepFileUntouched_ = false;  // an unreadable file that could not be moved aside
     bool hasReportedWriteFailure_ = false;

@@ -14,6 +14,36 @@
 
 namespace tugworth::qt {
 
+namespace {
+
+bool isTrayAction(std::string_view action) {
+    return action == "orderFrontStandardAboutPanel:" || action == "openPreferences:" ||
+           action == "terminate:";
+}
+
+}  // namespace
+
+Menu trayMenuFor(const Menu& applicationMenu) {
+    Menu tray;
+    tray.title = applicationMenu.title;
+    for (const MenuItem& item : applicationMenu.items) {
+        if (item.isSeparator || item.submenu || !isTrayAction(item.action)) continue;
+        if (item.action == "terminate:") {
+            MenuItem help;
+            help.title = "Help";
+            help.action = "showHelp:";
+            tray.items.push_back(help);
+            tray.items.push_back(MenuItem::separator());
+        }
+        MenuItem kept;
+        kept.title = item.title;
+        kept.action = item.action;
+        if (kept.title.ends_with("...")) kept.title.replace(kept.title.size() - 3, 3, "\u2026");
+        tray.items.push_back(std::move(kept));
+    }
+    return tray;
+}
+
 QIcon renderTextIcon(const QString& text) {
     constexpr int kSide = 64;
     QPixmap pixmap(kSide, kSide);
@@ -63,7 +93,7 @@ void QtStatusItem::setButtonTitle(std::string title) {
 void QtStatusItem::setMenu(std::shared_ptr<Menu> menu) {
     menu_ = std::move(menu);
     auto contextMenu = std::make_unique<QMenu>();
-    if (menu_) populateMenu(*contextMenu, *menu_, toolkit_);
+    if (menu_) populateMenu(*contextMenu, trayMenuFor(*menu_), toolkit_);
     if (tray_) tray_->setContextMenu(contextMenu.get());
     contextMenu_ = std::move(contextMenu);
 }

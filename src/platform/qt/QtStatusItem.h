@@ -46,6 +46,10 @@ private:
     std::string title_;
 };
 
+// What a Linux tray shows of the application menu: About, Preferences, Help and Quit, without
+// key equivalents (they work only while one of our windows has focus).
+Menu trayMenuFor(const Menu& applicationMenu);
+
 // The text drawn centred into a square icon, for trays that cannot show a title.
 QIcon renderTextIcon(const QString& text);
 

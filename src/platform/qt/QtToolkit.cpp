@@ -78,6 +78,7 @@ std::unique_ptr<QWidget> createForm(std::string_view resourceName) {
         auto widget = std::make_unique<QWidget>();
         Ui::PreferencesWindow form;
         form.setupUi(widget.get());
+        watchChordHint(*form.dragModifierBox, *form.resizeModifierBox, *form.chordHintLabel);
         return widget;
     }
     return nullptr;
@@ -170,7 +171,9 @@ std::shared_ptr<StatusItem> QtToolkit::statusItemWithLength(double /*length*/) {
     // Tray icons have the size the tray gives them, so the length has no use here.
     if (!hasReportedMissingTray_ && !QSystemTrayIcon::isSystemTrayAvailable()) {
         hasReportedMissingTray_ = true;
-        log_.warning("No system tray is running; the Tugworth icon appears when one starts");
+        log_.warning(
+            "No system tray is running; the Tugworth icon appears when one starts. Until "
+            "then, start Tugworth again to open its preferences");
     }
     return std::make_shared<QtStatusItem>(*this);
 }
@@ -236,6 +239,12 @@ std::unique_ptr<Window> QtToolkit::loadWindow(std::string_view resourceName,
 }
 
 void QtToolkit::sendAction(std::string_view action) {
+    // Help names the chords in effect and the keys of a Linux keyboard, which the
+    // application's own alert does not.
+    if (action == "showHelp:") {
+        showHelp();
+        return;
+    }
     if (delegate_ != nullptr && delegate_->performAction(action)) return;
     if (action == "terminate:") {
         terminate();
@@ -282,17 +291,30 @@ void QtToolkit::showAboutPanel() {
         aboutPanel_->setIconPixmap(QApplication::windowIcon().pixmap(64, 64));
         aboutPanel_->setText(
             QStringLiteral("<b>Tugworth</b> %1").arg(QApplication::applicationVersion()));
-        aboutPanel_->setInformativeText(QStringLiteral(
-            "Hold Super+Ctrl and move the pointer to drag the window under it; add Shift to "
-            "resize it."));
         aboutPanel_->setStandardButtons(QMessageBox::Ok);
         aboutPanel_->setModal(false);
         adoptWindow(*aboutPanel_);
     }
+    aboutPanel_->setInformativeText(aboutText(chords()));
     prepareToShow(*aboutPanel_);
     aboutPanel_->show();
     aboutPanel_->raise();
     aboutPanel_->activateWindow();
+}
+
+ConfiguredChords QtToolkit::chords() const {
+    return chordSource_ ? chordSource_() : chordsInEffect({});
+}
+
+void QtToolkit::showHelp() {
+    // Above the window the user is looking at, which is how it should be read.
+    QWidget* parent = QApplication::activeWindow();
+    if (parent == nullptr) {
+        for (QWidget* window : liveWindows()) {
+            if (window->isVisible()) parent = window;
+        }
+    }
+    runHelpBox(parent, chords());
 }
 
 }  // namespace tugworth::qt

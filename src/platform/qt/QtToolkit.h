@@ -3,6 +3,7 @@
 // the windows loaded from Designer forms.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -13,6 +14,7 @@
 
 #include "platform/Log.h"
 #include "platform/Toolkit.h"
+#include "platform/qt/QtHelp.h"
 #include "platform/qt/QtMenus.h"
 
 class QMenuBar;
@@ -54,6 +56,11 @@ public:
     void sendAction(std::string_view action) override;
     bool validateAction(std::string_view action) override;
 
+    // Where Help and About read the chords in effect; the defaults until set.
+    void setChordSource(std::function<ConfiguredChords()> source) {
+        chordSource_ = std::move(source);
+    }
+
     // For the status item and the windows.
     QIcon iconForImage(const Image& image) const;
     void prepareToShow(QWidget& window);  // the task-bar presence for the current policy
@@ -68,6 +75,8 @@ private:
     void hideApplication();
     void unhideApplication();
     void showAboutPanel();
+    void showHelp();
+    ConfiguredChords chords() const;
     QList<QWidget*> liveWindows();
 
     ApplicationDelegate* delegate_ = nullptr;
@@ -80,6 +89,7 @@ private:
     QList<QPointer<QWidget>> windows_;
     QList<QPointer<QWidget>> hiddenWindows_;  // hidden by hide:, shown by unhide
     std::unique_ptr<QMessageBox> aboutPanel_;
+    std::function<ConfiguredChords()> chordSource_;
     Log log_;
     bool hasReportedMissingTray_ = false;
 };

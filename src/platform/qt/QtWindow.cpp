@@ -25,7 +25,6 @@ std::string propertyText(const QObject& object, const char* name) {
 // Shows `text` in a combo box whose items stand for `choices`. A text that is none of them
 // gets an extra item of its own, so that what is stored is shown and kept as it is.
 void showChoice(QComboBox& box, const QStringList& choices, const QString& text) {
-    const QSignalBlocker blocker(&box);
     while (box.count() > choices.size()) box.removeItem(box.count() - 1);
     qsizetype index = choices.indexOf(text);
     if (index < 0) {
@@ -36,6 +35,13 @@ void showChoice(QComboBox& box, const QStringList& choices, const QString& text)
 }
 
 }  // namespace
+
+QString chosenText(const QComboBox& box) {
+    const QStringList choices = box.property(kChoicesProperty).toStringList();
+    const int index = box.currentIndex();
+    if (index < 0) return {};
+    return index < choices.size() ? choices.at(index) : box.itemData(index).toString();
+}
 
 QtWindow::QtWindow(std::unique_ptr<QWidget> widget, BindableObject& owner, QtToolkit& toolkit)
     : widget_(widget.release()), owner_(owner), toolkit_(toolkit) {
@@ -88,21 +94,24 @@ void QtWindow::bindCheckBox(QCheckBox& box, const std::string& key) {
 void QtWindow::bindComboBox(QComboBox& box, const std::string& key) {
     const QStringList choices = box.property(kChoicesProperty).toStringList();
     QPointer<QComboBox> control(&box);
-    auto show = [control, choices](const Value& value) {
+    // The box still signals a change the owner made, for other watchers of the box (the chord
+    // hint); only the owner is not told of its own change.
+    auto showing = std::make_shared<bool>(false);
+    auto show = [control, choices, showing](const Value& value) {
         const std::string* text = value.asString();
         if (!control || text == nullptr) return;
+        *showing = true;
         showChoice(*control, choices, QString::fromStdString(*text));
+        *showing = false;
     };
     show(owner_.valueForKey(key));
     observers_.push_back(
         owner_.addObserver(key, [show](std::string_view, const Value& v) { show(v); }));
-    QObject::connect(
-        &box, &QComboBox::currentIndexChanged, &box, [this, key, choices, control](int index) {
-            if (index < 0 || !control) return;
-            const QString text =
-                index < choices.size() ? choices.at(index) : control->itemData(index).toString();
-            owner_.setValueForKey(key, Value(text.toStdString()));
-        });
+    QObject::connect(&box, &QComboBox::currentIndexChanged, &box,
+                     [this, key, control, showing](int index) {
+                         if (index < 0 || !control || *showing) return;
+                         owner_.setValueForKey(key, Value(chosenText(*control).toStdString()));
+                     });
 }
 
 void QtWindow::bindButton(QAbstractButton& button, const std::string& action) {
@@ -129,12 +138,9 @@ void QtWindow::setReleasedWhenClosed(bool released) {
     if (widget_) widget_->setAttribute(Qt::WA_DeleteOnClose, released);
 }
 
-void QtWindow::setLevel(int level) {
-    if (!widget_) return;
-    const bool wasVisible = widget_->isVisible();
-    // Any level above the normal one keeps the window above ordinary windows.
-    widget_->setWindowFlag(Qt::WindowStaysOnTopHint, level > 0);
-    if (wasVisible) show();  // changing the flags hides a shown window
+void QtWindow::setLevel(int /*level*/) {
+    // Nothing to do: an always-on-top window would cover the help opened from it and every
+    // window the user raises, and the window manager already raises ours when shown.
 }
 
 void QtWindow::show() {

@@ -53,4 +53,7 @@ private:
     std::vector<BindableObject::ObserverId> observers_;
 };
 
+// The stored text behind a bound combo box's current item.
+QString chosenText(const QComboBox& box);
+
 }  // namespace tugworth::qt

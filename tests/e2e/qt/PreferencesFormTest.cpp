@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 
 #include "app/SettingsKeys.h"
@@ -110,6 +111,16 @@ TEST_F(PreferencesFormTest, EverySettingHasAControlBoundBothWays) {
               (std::vector<std::string>{"savePreferencesAction:", "cancelAction:"}));
 }
 
+TEST_F(PreferencesFormTest, TheChordHintShowsWhileResizeIsNotDragPlusShift) {
+    auto* hint = form().findChild<QLabel*>(QStringLiteral("chordHintLabel"));
+    ASSERT_NE(hint, nullptr);
+    EXPECT_FALSE(hint->isVisibleTo(&form()));
+    owner_.setValueForKey(settings::kDragModifier, Value("Option+Control"));  // from the settings
+    EXPECT_TRUE(hint->isVisibleTo(&form()));
+    boundControl<QComboBox>(form(), settings::kResizeModifier)->setCurrentIndex(1);  // by the user
+    EXPECT_FALSE(hint->isVisibleTo(&form()));
+}
+
 TEST_F(PreferencesFormTest, UnknownChordNameIsShownAndKept) {
     QComboBox* combo = boundControl<QComboBox>(form(), settings::kDragModifier);
     ASSERT_NE(combo, nullptr);
@@ -125,8 +136,8 @@ TEST_F(PreferencesFormTest, UnknownChordNameIsShownAndKept) {
 }
 
 TEST_F(PreferencesFormTest, ClosingKeepsTheWindowUnlessReleased) {
-    window_->setLevel(kFloatingWindowLevel);
-    EXPECT_TRUE(form().windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    window_->setLevel(kFloatingWindowLevel);  // never above the help opened from it
+    EXPECT_FALSE(form().windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     window_->setReleasedWhenClosed(false);
     window_->show();
     EXPECT_TRUE(window_->isVisible());

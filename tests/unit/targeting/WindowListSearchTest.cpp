@@ -68,6 +68,17 @@ TEST_F(WindowListSearch, WithNothingUnderThePointerEveryApplicationIsExaminedFro
                                   "=====================", "Checking windows for A (PID: 501)"}));
 }
 
+TEST_F(WindowListSearch, OurWindowInFrontHidesTheWindowsBehindItFromTheSearch) {
+    addApp(501, "XClock", 1, {100, 100, 400, 300});
+    addApp(4242, "Tugworth", 2, {200, 200, 300, 200});
+    desktop.setStacking({2, 1});
+    EXPECT_FALSE(search().has_value());
+    EXPECT_TRUE(
+        logged("A Tugworth window is in front under the cursor; taking no window behind it"));
+    desktop.setStacking({1, 2});
+    EXPECT_EQ(search().value().pid, 501);
+}
+
 TEST_F(WindowListSearch, TinyWindowsAndFinderDesktopsAreNotNominated) {
     struct Case {
         const char* owner;

@@ -1,0 +1,135 @@
+"""The desktop program as a Linux user meets it: one instance per session, the tray menu,
+help with the chords in effect, a quiet log, and the command line."""
+
+import os
+import subprocess
+import unittest
+
+from desktop import TUGWORTH, DesktopTest, wait_until
+
+PREFERENCES = "^Tugworth Preferences$"
+
+
+class OneInstance(DesktopTest):
+    bus = True
+
+    def assert_second_start_shows_preferences(self, first):
+        status, output = self.run_again()
+        self.assertEqual((status, output), (0, "[INFO] Tugworth is already running; asked it "
+                                               "to show its preferences window\n"))
+        self.desktop.wait_for_window("--name", PREFERENCES)
+        self.assertIsNone(first.process.poll())
+
+    def test_a_second_start_shows_the_preferences_of_the_first_and_ends(self):
+        first = self.launch()
+        self.assert_second_start_shows_preferences(first)
+        first.wait_for_line("[INFO] Opened again: showing the preferences window")
+
+    def test_with_the_tray_icon_off_starting_again_is_the_way_back(self):
+        first = self.launch()
+        window = self.open_preferences()
+        self.desktop.xdotool("key", "alt+y", "alt+s")  # untick the tray icon, Save
+        first.wait_for_line("Saved preferences - showInDock: true, showInMenuBar: false")
+        wait_until(lambda: not self.desktop.tray_icons(), "the tray icon to go")
+        wait_until(lambda: not self.desktop.find_windows("--onlyvisible", "--name", PREFERENCES),
+                   f"window {window} to close")
+        self.assert_second_start_shows_preferences(first)
+
+
+class OneInstanceWithoutBus(DesktopTest):
+    def test_a_second_start_is_refused_by_the_lock(self):
+        first = self.launch()
+        status, output = self.run_again()
+        self.assertEqual(status, 1)
+        self.assertTrue(output.startswith("[ERROR] Tugworth is already running (it holds "
+                                          f"{self.desktop.env['XDG_RUNTIME_DIR']}/"), output)
+        self.assertIsNone(first.process.poll())
+
+
+class TrayMenuAndHelp(DesktopTest):
+    def test_the_tray_menu_holds_about_preferences_help_and_quit(self):
+        program = self.launch()
+        # The keyboard walks the items in order and wraps around after the last one.
+        for position, title in ((1, "^About Tugworth$"), (2, PREFERENCES),
+                                (3, "^Tugworth Help$"), (5, "^About Tugworth$")):
+            self.choose_from_tray_menu(position)
+            window = self.desktop.wait_for_window("--name", title)
+            self.desktop.xdotool("windowactivate", "--sync", window, "key", "Escape")
+            wait_until(lambda: window not in self.desktop.find_windows("--onlyvisible", "--name", title),
+                       f"{title} to close")
+        self.choose_from_tray_menu(4)
+        self.assertEqual(program.process.wait(timeout=15), 0)
+
+    def test_help_names_the_chords_in_effect_and_opens_above_the_preferences(self):
+        program = self.launch()
+        self.open_preferences()
+        self.desktop.xdotool("key", "alt+c", "Down", "alt+s")  # drag chord Option+Control, Save
+        program.wait_for_line("Saved preferences")
+        preferences = self.open_preferences()
+        self.choose_from_tray_menu(3)
+        help_box = self.desktop.wait_for_window("--name", "^Tugworth Help$")
+        self.desktop.xdotool("windowactivate", "--sync", help_box, "key", "ctrl+c")
+        text = wait_until(lambda: self.desktop.x(["xclip", "-o", "-selection", "clipboard"],
+                                                  check=False), "the help text")
+        self.assertIn("Hold Option+Control (Alt+Ctrl) and move", text)
+        self.assertIn("Hold Command+Control+Shift (Super+Ctrl+Shift) and move", text)
+
+        stacking = self.desktop.x(["xprop", "-root", "_NET_CLIENT_LIST_STACKING"])
+        order = [int(w, 16) for w in stacking.split("#", 1)[1].replace(",", " ").split()]
+        self.assertGreater(order.index(help_box), order.index(preferences))
+        state = self.desktop.x(["xprop", "-id", str(preferences), "_NET_WM_STATE"])
+        self.assertNotIn("_NET_WM_STATE_ABOVE", state)
+
+
+class OwnWindowInFront(DesktopTest):
+    def test_a_window_hidden_behind_ours_is_not_moved(self):
+        program = self.launch()
+        preferences = self.open_preferences()
+        x, y, w, h = self.desktop.geometry(self.clock)
+        self.desktop.xdotool("windowmove", "--sync", preferences, x, y)
+        self.point_at_clock()  # over the preferences window, the clock behind it
+        self.press("super", "ctrl")
+        program.wait_for_line("A Tugworth window is in front under the cursor")
+        self.desktop.move_pointer_by(30, 20)
+        self.press("shift")  # a state change: the motion before it has been handled
+        program.wait_for_count("Modifier state: Resizing", 1)
+        self.release("super", "ctrl", "shift")
+        self.assertEqual(self.desktop.geometry(self.clock), (x, y, w, h))
+
+
+class QuietLog(DesktopTest):
+    def test_warning_level_keeps_a_real_drag_silent_while_the_window_moves(self):
+        program = self.launch("--log-level", "warning")
+        x, y, w, h = self.desktop.geometry(self.clock)
+        self.point_at_clock()
+        # The X server keeps the order: the chord press is handled before the motion after it.
+        self.press("super", "ctrl")
+        self.desktop.move_pointer_by(40, 30)
+        self.wait_for_geometry(self.clock, (x + 40, y + 30, w, h))
+        self.release("super", "ctrl")
+        self.assertEqual(self.quit(program), 0)
+        self.assertEqual(program.snapshot(), [])
+
+
+class CommandLine(unittest.TestCase):
+    def run_program(self, *arguments):
+        return subprocess.run([TUGWORTH, *arguments], capture_output=True, text=True,
+                              timeout=15, env=dict(os.environ, DISPLAY=""))
+
+    def test_version_help_and_arguments_it_does_not_know(self):
+        version = self.run_program("--version")
+        self.assertEqual((version.returncode, version.stdout),
+                         (0, f"tugworth {os.environ['TUGWORTH_VERSION']}\n"))
+        usage = self.run_program("--help")
+        self.assertEqual(usage.returncode, 0)
+        self.assertTrue(usage.stdout.startswith("Usage: tugworth [OPTION]...\n"))
+        for option in ("--log-level LEVEL", "--version", "--help"):
+            self.assertIn(f"\n  {option} ", usage.stdout)
+        for wrong in (["--frobnicate"], ["--log-level", "loud"], ["--log-level"]):
+            refused = self.run_program(*wrong)
+            self.assertEqual((refused.returncode, refused.stdout), (2, ""), wrong)
+            self.assertIn(usage.stdout, refused.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
