@@ -81,11 +81,8 @@ version_output=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 10 /usr/bin/tugworth 
 set -e
 [ "$status" -ne 0 ] || fail "tugworth without a display exited 0"
 grep -q '^\[ERROR\] No display is set' <<<"$output" || fail "unexpected output without a display: $output"
-if grep -q -- "$version" <<<"$version_output"; then
-  echo "tugworth --version: $version_output"
-else
-  echo "note: tugworth --version does not print the version yet: $version_output"
-fi
+[ "$version_output" = "tugworth $version" ] ||
+  fail "tugworth --version printed '$version_output', not 'tugworth $version'"
 
 run_or_fail "dpkg -P failed" dpkg -P tugworth
 installed=0
