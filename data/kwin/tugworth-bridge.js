@@ -62,13 +62,19 @@ function monitors() {
 }
 
 var listPending = false;
+var listChanged = false;
 function sendWindows() {
-    if (listPending) return;
+    // One list at a time: changes made meanwhile go in the next, sent when the reply comes.
+    if (listPending) {
+        listChanged = true;
+        return;
+    }
     listPending = true;
-    // One list for a burst of changes: the reply releases the next.
+    listChanged = false;
     send("windowsChanged", {windows: frontToBack().map(describe), monitors: monitors()},
          function () {
              listPending = false;
+             if (listChanged) sendWindows();
          });
 }
 
