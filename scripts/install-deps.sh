@@ -16,7 +16,7 @@ packages=(
   xvfb xauth openbox xterm x11-apps x11-utils xdotool trayer imagemagick
   # KDE Plasma: the driver's D-Bus and Wayland parts, a headless KWin and the Wayland clients
   # its tests move (Qt 6 through qt6-wayland, GTK 3 through zenity)
-  libwayland-dev plasma-wayland-protocols kwin-wayland qt6-wayland zenity
+  libwayland-dev plasma-wayland-protocols kwin-wayland qt6-wayland zenity dbus
   # packaging
   dpkg-dev file
 )
