@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QGuiApplication>
 #include <QRasterWindow>
+#include <QRegularExpression>
 
 #include "KWinFixture.h"
 #include "platform/Events.h"
@@ -25,9 +26,6 @@ public:
 
 class KWinBridgeTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(KWinFixture::start()); }
-    static void TearDownTestSuite() { KWinFixture::stop(); }
-
     void SetUp() override {
         std::string error;
         driver_ =
@@ -161,6 +159,31 @@ TEST_F(KWinBridgeTest, ForgetsAClientKilledMidDrag) {
     EXPECT_FALSE(lostReason_);
 }
 
+// KWin 5.27 offers keystate below version 5 (to the program, as its desktop entry asks): the
+// program must say which Plasma it needs, once.
+TEST(KdeStartup, NamesThePlasmaItNeedsAndEndsWithStatusOne) {
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("WAYLAND_DISPLAY", KWinFixture::socketName());
+    env.insert("XDG_CURRENT_DESKTOP", "KDE");
+    program.setProcessEnvironment(env);
+    program.start(KWinFixture::workDir() + "/bin/tugworth");
+    ASSERT_TRUE(program.waitForFinished(20000));
+    const QStringList lines = QString::fromUtf8(program.readAllStandardOutput()).split('\n');
+    const QStringList errors = lines.filter(QRegularExpression("^\\[ERROR\\] "));
+    ASSERT_EQ(errors.size(), 1) << lines.join('\n').toStdString();
+    EXPECT_TRUE(errors.front().contains("offers org_kde_kwin_keystate version"))
+        << errors.front().toStdString();
+    EXPECT_TRUE(errors.front().contains("Plasma 6.3 or later")) << errors.front().toStdString();
+    EXPECT_EQ(program.exitCode(), 1);
+}
+
+class KWinEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_TRUE(KWinFixture::start()); }
+    void TearDown() override { KWinFixture::stop(); }
+};
+
 }  // namespace
 }  // namespace tugworth::wayland::kde::test
 
@@ -176,5 +199,6 @@ int main(int argc, char** argv) {
     }
     QCoreApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new tugworth::wayland::kde::test::KWinEnvironment);
     return RUN_ALL_TESTS();
 }

@@ -54,21 +54,30 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
     return true;
 }
 
+QString KWinFixture::socketName() {
+    return kSocket;
+}
+
 QString KWinFixture::workDir() {
     return qEnvironmentVariable("TUGWORTH_KDE_WORK");
 }
 
 bool KWinFixture::start() {
-    // KWin offers fake input only to programs whose desktop entry asks for it.
+    // KWin offers fake input to the tests, and keystate to the program, only as their desktop
+    // entries ask.
     const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + "/applications";
     QDir().mkpath(applications);
-    QFile entry(applications + "/tugworth-kde-test.desktop");
-    if (!entry.open(QIODevice::WriteOnly)) return false;
-    entry.write(QStringLiteral("[Desktop Entry]\nType=Application\nName=Tugworth KDE test\n"
-                               "Exec=%1\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n")
-                    .arg(QCoreApplication::applicationFilePath())
-                    .toUtf8());
-    entry.close();
+    const QString entry = QStringLiteral(
+        "[Desktop Entry]\nType=Application\nName=%1\nExec=%2\nX-KDE-Wayland-Interfaces=%3\n");
+    const std::map<QString, QString> entries = {
+        {"tugworth-kde-test",
+         entry.arg("Tugworth KDE test", QCoreApplication::applicationFilePath(),
+                   "org_kde_kwin_fake_input")},
+        {"tugworth", entry.arg("Tugworth", workDir() + "/bin/tugworth", "org_kde_kwin_keystate")}};
+    for (const auto& [name, text] : entries) {
+        QFile file(applications + "/" + name + ".desktop");
+        if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0) return false;
+    }
 
     kwin = new QProcess;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

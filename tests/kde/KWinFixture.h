@@ -43,6 +43,7 @@ public:
     static bool start();
     static void stop();
     static QString workDir();
+    static QString socketName();
     static QString bridgeScript() { return workDir() + "/tugworth-bridge.js"; }
 
     // A client window with `title`; the process ends with the returned object.

@@ -3,10 +3,10 @@
 # private session bus and XDG_RUNTIME_DIR, from a folder that user can read. KWin's installed
 # binary carries a file capability this container may not grant, so the program is given a
 # copy without it (still named kwin_wayland, or Qt cannot find its platform plug-in).
-# Usage: run_as_user.sh PROGRAM BRIDGE_SCRIPT [ARGS...]
+# Usage: run_as_user.sh PROGRAM BRIDGE_SCRIPT TUGWORTH [ARGS...]
 set -euo pipefail
-program=$1 script=$2
-shift 2
+program=$1 script=$2 tugworth=$3
+shift 3
 user=$(bash "$(dirname "$0")/../../scripts/ensure-test-user.sh")
 work=$(mktemp -d /tmp/tugworth-kde.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -15,6 +15,10 @@ mkdir -m 700 "$work/run"
 mkdir "$work/home"
 cp "$program" "$work/test-program"
 cp "$script" "$work/tugworth-bridge.js"
+mkdir "$work/bin"
+cp "$tugworth" "$work/bin/tugworth"
+mkdir -p "$work/share/tugworth/kwin"  # where the program looks beside itself
+cp "$script" "$work/share/tugworth/kwin/"
 cp /usr/bin/kwin_wayland "$work/kwin_wayland"  # cp drops the capability
 chown -R "$user" "$work"
 env=(HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_DATA_HOME="$work/home/.local/share"
