@@ -3,6 +3,7 @@
 // at the driver's seam; the gesture arithmetic here stands in for the core's.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDBusConnection>
 #include <QGuiApplication>
 #include <QRasterWindow>
@@ -197,7 +198,9 @@ int main(int argc, char** argv) {
         window.show();
         return application.exec();
     }
-    QCoreApplication application(argc, argv);
+    // The program's toolkit needs widgets; nothing of it is shown.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new tugworth::wayland::kde::test::KWinEnvironment);
     return RUN_ALL_TESTS();
