@@ -5,8 +5,16 @@ set(TUGWORTH_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 set(TUGWORTH_ICON_DIR ${PROJECT_SOURCE_DIR}/data/icons)
 
 install(TARGETS tugworth RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${TUGWORTH_PACKAGING_DIR}/tugworth.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# KWin offers its keystate protocol (the held modifiers on Plasma) only to the program an
+# entry's Exec names by its full path, known once the install prefix is (cpack changes it).
+install(CODE "
+  file(READ \"${TUGWORTH_PACKAGING_DIR}/tugworth.desktop\" entry)
+  string(REPLACE \"Exec=tugworth\" \"Exec=\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tugworth\"
+         entry \"\${entry}\")
+  file(WRITE \"${CMAKE_CURRENT_BINARY_DIR}/installed/tugworth.desktop\" \"\${entry}\")
+  file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\"
+       TYPE FILE FILES \"${CMAKE_CURRENT_BINARY_DIR}/installed/tugworth.desktop\")
+")
 foreach(size 16 22 24 32 48 64 128 256)
   install(FILES ${TUGWORTH_ICON_DIR}/tugworth.iconset/icon_${size}x${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
