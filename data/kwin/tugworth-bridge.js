@@ -45,17 +45,22 @@ function describe(w) {
     };
 }
 
-function monitors() {
+function rectOf(g) {
+    return {x: g.x, y: g.y, width: g.width, height: g.height};
+}
+
+// Each monitor, and the part of it not covered by panels (`area` KWin.MaximizeArea).
+function monitorAreas(area) {
     var rects = [];
     if (kwin6) {
         workspace.screens.forEach(function (s) {
-            var g = s.geometry;
-            rects.push({x: g.x, y: g.y, width: g.width, height: g.height});
+            rects.push(rectOf(area === undefined ? s.geometry
+                                                 : workspace.clientArea(area, s, workspace.currentDesktop)));
         });
     } else {
         for (var i = 0; i < workspace.numScreens; ++i) {
-            var a = workspace.clientArea(KWin.ScreenArea, i, workspace.currentDesktop);
-            rects.push({x: a.x, y: a.y, width: a.width, height: a.height});
+            rects.push(rectOf(workspace.clientArea(area === undefined ? KWin.ScreenArea : area, i,
+                                                   workspace.currentDesktop)));
         }
     }
     return rects;
@@ -71,7 +76,9 @@ function sendWindows() {
     }
     listPending = true;
     listChanged = false;
-    send("windowsChanged", {windows: frontToBack().map(describe), monitors: monitors()},
+    send("windowsChanged",
+         {windows: frontToBack().map(describe), monitors: monitorAreas(),
+          workAreas: monitorAreas(KWin.MaximizeArea)},
          function () {
              listPending = false;
              if (listChanged) sendWindows();

@@ -126,6 +126,10 @@ std::vector<Rect> BridgeEndpoint::monitors() const {
     return list_ ? list_->monitors : std::vector<Rect>{};
 }
 
+std::vector<Rect> BridgeEndpoint::workAreas() const {
+    return list_ ? list_->workAreas : std::vector<Rect>{};
+}
+
 FrameWriteResult BridgeEndpoint::requestFrame(CompositorWindowId id, const Rect& frame) {
     if (lost_) return FrameWriteResult::BridgeGone;
     if (!list_) return FrameWriteResult::NoSuchWindow;

@@ -37,6 +37,7 @@ public:
     std::optional<std::vector<CompositorWindow>> windows() const;
     std::optional<Point> pointerLocation() const { return pointer_; }
     std::vector<Rect> monitors() const;
+    std::vector<Rect> workAreas() const;
     FrameWriteResult requestFrame(CompositorWindowId id, const Rect& frame);
 
     void onPointerMoved(std::function<void(Point)> moved) { pointerMoved_ = std::move(moved); }

@@ -69,11 +69,14 @@ std::optional<BridgeWindowList> decodeWindowList(const QString& text) {
             list.windows.push_back(std::move(*window));
         }
     }
-    for (const QJsonValue& value : (*object)["monitors"].toArray()) {
-        if (std::optional<Rect> monitor = decodeRect(value.toObject())) {
-            list.monitors.push_back(*monitor);
+    for (const auto& [key, rects] :
+         {std::pair{"monitors", &list.monitors}, std::pair{"workAreas", &list.workAreas}}) {
+        for (const QJsonValue& value : (*object)[QLatin1String(key)].toArray()) {
+            if (std::optional<Rect> rect = decodeRect(value.toObject())) rects->push_back(*rect);
         }
     }
+    // A work area for each monitor, or none at all.
+    if (list.workAreas.size() != list.monitors.size()) list.workAreas = list.monitors;
     return list;
 }
 

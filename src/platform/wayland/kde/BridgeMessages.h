@@ -22,6 +22,7 @@ struct BridgeWindow {
 struct BridgeWindowList {
     std::vector<BridgeWindow> windows;  // front-most first
     std::vector<Rect> monitors;
+    std::vector<Rect> workAreas;  // in the order of monitors
 };
 
 struct BridgeFrame {

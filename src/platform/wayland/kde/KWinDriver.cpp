@@ -107,6 +107,10 @@ std::vector<Rect> KWinDriver::monitors() {
     return endpoint_->monitors();
 }
 
+std::vector<Rect> KWinDriver::workAreas() {
+    return endpoint_->workAreas();
+}
+
 FrameWriteResult KWinDriver::requestFrame(CompositorWindowId id, const Rect& frame) {
     return endpoint_->requestFrame(id, frame);
 }

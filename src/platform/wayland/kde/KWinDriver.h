@@ -34,6 +34,7 @@ public:
     std::optional<std::vector<CompositorWindow>> windowsFrontToBack() override;
     std::optional<CompositorPointer> pointer() override;
     std::vector<Rect> monitors() override;
+    std::vector<Rect> workAreas() override;
     FrameWriteResult requestFrame(CompositorWindowId id, const Rect& frame) override;
     void watch(CompositorEvents events) override;
 
