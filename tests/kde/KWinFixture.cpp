@@ -6,12 +6,9 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -23,13 +20,7 @@ namespace tugworth::wayland::kde::test {
 namespace {
 
 const QString kSocket = QStringLiteral("wayland-tugworth-test");
-QProcess* kwin = nullptr;
-
-QProcessEnvironment clientEnvironment() {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("WAYLAND_DISPLAY", kSocket);
-    return env;
-}
+QProcess* kwinProcess = nullptr;
 
 // Receives the probe script's report.
 class ProbeReceiver final : public QDBusVirtualObject {
@@ -43,6 +34,23 @@ public:
     std::optional<QString> report;
 };
 
+bool writeFile(const QString& path, const QString& text) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0;
+}
+
+Client startClient(const QString& program, const QStringList& arguments, const char* toolkitVar,
+                   const char* toolkitValue) {
+    Client client(new QProcess);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("WAYLAND_DISPLAY", kSocket);
+    env.insert(toolkitVar, toolkitValue);
+    client->setProcessEnvironment(env);
+    client->setStandardErrorFile(QProcess::nullDevice());
+    client->start(program, arguments);
+    return client;
+}
+
 }  // namespace
 
 bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
@@ -54,125 +62,99 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
     return true;
 }
 
-QString KWinFixture::socketName() {
-    return kSocket;
-}
-
-QString KWinFixture::workDir() {
-    return qEnvironmentVariable("TUGWORTH_KDE_WORK");
-}
-
-bool KWinFixture::start() {
-    // KWin offers fake input to the tests, and keystate to the program, only as their desktop
-    // entries ask.
-    const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + "/applications";
-    QDir().mkpath(applications);
-    const QString entry = QStringLiteral(
-        "[Desktop Entry]\nType=Application\nName=%1\nExec=%2\nX-KDE-Wayland-Interfaces=%3\n");
-    const std::map<QString, QString> entries = {
-        {"tugworth-kde-test",
-         entry.arg("Tugworth KDE test", QCoreApplication::applicationFilePath(),
-                   "org_kde_kwin_fake_input")},
-        {"tugworth", entry.arg("Tugworth", workDir() + "/bin/tugworth", "org_kde_kwin_keystate")}};
-    for (const auto& [name, text] : entries) {
-        QFile file(applications + "/" + name + ".desktop");
-        if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0) return false;
-    }
-
-    kwin = new QProcess;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("KWIN_COMPOSE", "Q");  // QPainter: no GL work on a busy machine
-    kwin->setProcessEnvironment(env);
-    kwin->setStandardOutputFile(QProcess::nullDevice());
-    kwin->setStandardErrorFile(workDir() + "/kwin.log");
-    kwin->start(workDir() + "/kwin_wayland",
-                {"--virtual", "--no-lockscreen", "--no-global-shortcuts", "--socket", kSocket,
-                 "--width", "1280", "--height", "800"});
-    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-    const bool up =
-        waitFor([&] { return bus->isServiceRegistered("org.kde.KWin").value(); }, 10000);
-    if (!up) {
-        QFile log(workDir() + "/kwin.log");
-        log.open(QIODevice::ReadOnly);
-        std::fprintf(stderr, "KWin did not come up on the session bus:\n%s\n",
-                     log.readAll().right(2000).constData());
-    }
-    return up;
-}
-
-void KWinFixture::stop() {
-    if (kwin == nullptr) return;
-    kwin->terminate();
-    kwin->waitForFinished(3000);
-    delete kwin;
-    kwin = nullptr;
-}
-
 void StopClient::operator()(QProcess* client) const {
     client->kill();
     client->waitForFinished(3000);
     delete client;
 }
 
-Client KWinFixture::startQtClient(const QString& title) {
-    Client client(new QProcess);
-    QProcessEnvironment env = clientEnvironment();
-    env.insert("QT_QPA_PLATFORM", "wayland");
-    client->setProcessEnvironment(env);
-    client->start(QCoreApplication::applicationFilePath(), {"--qt-client", title});
-    return client;
+namespace kwin {
+
+QString socketName() {
+    return kSocket;
+}
+QString workDir() {
+    return qEnvironmentVariable("TUGWORTH_KDE_WORK");
 }
 
-Client KWinFixture::startGtkClient(const QString& title) {
-    Client client(new QProcess);
-    QProcessEnvironment env = clientEnvironment();
-    env.insert("GDK_BACKEND", "wayland");
-    client->setProcessEnvironment(env);
-    client->setStandardOutputFile(QProcess::nullDevice());
-    client->setStandardErrorFile(QProcess::nullDevice());
-    client->start("zenity", {"--text-info", "--title", title, "--width", "320", "--height", "240"});
-    return client;
+bool start() {
+    // KWin offers fake input to the tests, and keystate to the program, only as their desktop
+    // entries ask.
+    const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + "/applications/";
+    const QString entry = QStringLiteral(
+        "[Desktop Entry]\nType=Application\nName=%1\nExec=%2\nX-KDE-Wayland-Interfaces=%3\n");
+    if (!QDir().mkpath(applications) ||
+        !writeFile(applications + "tugworth-kde-test.desktop",
+                   entry.arg("Tugworth KDE test", QCoreApplication::applicationFilePath(),
+                             "org_kde_kwin_fake_input")) ||
+        !writeFile(applications + "tugworth.desktop",
+                   entry.arg("Tugworth", workDir() + "/bin/tugworth", "org_kde_kwin_keystate"))) {
+        return false;
+    }
+    kwinProcess = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("KWIN_COMPOSE", "Q");  // QPainter: no GL work on a busy machine
+    kwinProcess->setProcessEnvironment(env);
+    kwinProcess->setStandardErrorFile(workDir() + "/kwin.log");
+    kwinProcess->start(workDir() + "/kwin_wayland",
+                       {"--virtual", "--no-lockscreen", "--no-global-shortcuts", "--socket",
+                        kSocket, "--width", "1280", "--height", "800"});
+    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    if (waitFor([&] { return bus->isServiceRegistered("org.kde.KWin").value(); }, 10000)) {
+        return true;
+    }
+    QFile log(workDir() + "/kwin.log");
+    log.open(QIODevice::ReadOnly);
+    std::fprintf(stderr, "KWin did not come up:\n%s\n", log.readAll().right(2000).constData());
+    return false;
 }
 
-std::map<QString, Rect> KWinFixture::framesByTitle() {
+void stop() {
+    if (kwinProcess == nullptr) return;
+    kwinProcess->terminate();
+    kwinProcess->waitForFinished(3000);
+    delete kwinProcess;
+}
+
+Client startQtClient(const QString& title) {
+    return startClient(QCoreApplication::applicationFilePath(), {"--qt-client", title},
+                       "QT_QPA_PLATFORM", "wayland");
+}
+
+Client startGtkClient(const QString& title) {
+    return startClient("zenity", {"--text-info", "--title", title}, "GDK_BACKEND", "wayland");
+}
+
+std::optional<Rect> frameOf(const QString& title) {
     static int probes = 0;
     const QString name = QStringLiteral("tugworth-probe-%1").arg(++probes);
     const QString path = workDir() + "/" + name + ".js";
-    QFile script(path);
-    if (!script.open(QIODevice::WriteOnly)) return {};
-    script.write(
-        QStringLiteral(
-            "var all = typeof workspace.windowList === 'function' ? "
-            "workspace.windowList() : workspace.clientList();\n"
-            "callDBus('%1', '/probe', 'org.tugworth.Probe', 'report', JSON.stringify("
-            "all.map(function (w) { var g = w.frameGeometry; return {title: "
-            "String(w.caption), x: g.x, y: g.y, width: g.width, height: g.height}; })));\n")
-            .arg(QDBusConnection::sessionBus().baseService())
-            .toUtf8());
-    script.close();
+    const QString script = QStringLiteral(
+        "var all = typeof workspace.windowList === 'function' ? workspace.windowList() : "
+        "workspace.clientList();\n"
+        "var found = all.filter(function (w) { return String(w.caption) === '%1'; });\n"
+        "var g = found.length ? found[0].frameGeometry : null;\n"
+        "callDBus('%2', '/probe', 'org.tugworth.Probe', 'report', JSON.stringify(g && "
+        "{x: g.x, y: g.y, width: g.width, height: g.height}));\n");
     ProbeReceiver receiver;
     QDBusConnection::sessionBus().registerVirtualObject("/probe", &receiver);
     std::string error;
-    std::map<QString, Rect> frames;
-    if (loadAndRunScript(path, name, error) &&
+    std::optional<Rect> frame;
+    if (writeFile(path, script.arg(title, QDBusConnection::sessionBus().baseService())) &&
+        loadAndRunScript(path, name, error) &&
         waitFor([&] { return receiver.report.has_value(); })) {
-        for (const QJsonValue& value : QJsonDocument::fromJson(receiver.report->toUtf8()).array()) {
-            const QJsonObject w = value.toObject();
-            frames[w["title"].toString()] = {w["x"].toDouble(), w["y"].toDouble(),
-                                             w["width"].toDouble(), w["height"].toDouble()};
+        const QJsonObject g = QJsonDocument::fromJson(receiver.report->toUtf8()).object();
+        if (!g.isEmpty()) {
+            frame = Rect{g["x"].toDouble(), g["y"].toDouble(), g["width"].toDouble(),
+                         g["height"].toDouble()};
         }
     }
     unloadScript(name);
     QDBusConnection::sessionBus().unregisterObject("/probe");
-    return frames;
+    return frame;
 }
 
-std::optional<Rect> KWinFixture::frameOf(const QString& title) {
-    const std::map<QString, Rect> frames = framesByTitle();
-    const auto it = frames.find(title);
-    if (it == frames.end()) return std::nullopt;
-    return it->second;
-}
+}  // namespace kwin
 
 namespace {
 
@@ -195,7 +177,6 @@ FakePointer::FakePointer() {
     wl_display_roundtrip(display_);
     if (fakeInput_ == nullptr) return;
     org_kde_kwin_fake_input_authenticate(fakeInput_, "Tugworth KDE test", "moves the pointer");
-    wl_display_roundtrip(display_);
 }
 
 FakePointer::~FakePointer() {

@@ -1,15 +1,13 @@
 // A headless KWin for the KDE tests, on the private bus and runtime folder run_as_user.sh made:
 // real Wayland clients (Qt 6 and GTK 3), pointer motion through KWin's fake-input protocol,
-// and window frames read back by a second script of our own, independent of the bridge.
+// and window frames read back by a probe script of our own, independent of the bridge.
 #pragma once
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 
 #include <QProcess>
-#include <QString>
 
 #include "platform/Geometry.h"
 
@@ -37,21 +35,22 @@ struct StopClient {
 };
 using Client = std::unique_ptr<QProcess, StopClient>;
 
-class KWinFixture {
-public:
-    // Starts KWin; false when it does not come up (the reason is on stderr).
-    static bool start();
-    static void stop();
-    static QString workDir();
-    static QString socketName();
-    static QString bridgeScript() { return workDir() + "/tugworth-bridge.js"; }
+namespace kwin {
 
-    // A client window with `title`; the process ends with the returned object.
-    static Client startQtClient(const QString& title);
-    static Client startGtkClient(const QString& title);
-    // Every window's frame by title, as KWin reports it to a probe script.
-    static std::map<QString, Rect> framesByTitle();
-    static std::optional<Rect> frameOf(const QString& title);
-};
+// Starts KWin; false when it does not come up (its log is on stderr then).
+bool start();
+void stop();
+QString workDir();
+QString socketName();
+inline QString bridgeScript() {
+    return workDir() + "/tugworth-bridge.js";
+}
+// A window titled `title`; the client ends with the returned object.
+Client startQtClient(const QString& title);
+Client startGtkClient(const QString& title);
+// The window's frame as KWin tells a probe script.
+std::optional<Rect> frameOf(const QString& title);
+
+}  // namespace kwin
 
 }  // namespace tugworth::wayland::kde::test

@@ -20,6 +20,12 @@
 #include "platform/wayland/kde/KWinDriver.h"
 #include "platform/wayland/kde/KWinScripting.h"
 
+namespace tugworth {
+void PrintTo(const Rect& r, std::ostream* out) {
+    *out << "(" << r.x << ", " << r.y << ", " << r.width << ", " << r.height << ")";
+}
+}  // namespace tugworth
+
 namespace tugworth::wayland::kde::test {
 namespace {
 
@@ -44,7 +50,7 @@ std::unique_ptr<KWinDriver> connectDriver(SwitchableChord** chord) {
     auto owned = std::make_unique<SwitchableChord>();
     if (chord != nullptr) *chord = owned.get();
     std::string error;
-    auto driver = KWinDriver::connect(KWinFixture::bridgeScript(), std::move(owned), error);
+    auto driver = KWinDriver::connect(kwin::bridgeScript(), std::move(owned), error);
     EXPECT_NE(driver, nullptr) << error;
     return driver;
 }
@@ -75,7 +81,7 @@ protected:
         EXPECT_TRUE(waitFor(
             [&] {
                 frame = frameIn(driver, title);
-                return frame && frame == KWinFixture::frameOf(QString::fromStdString(title));
+                return frame && frame == kwin::frameOf(QString::fromStdString(title));
             },
             8000))
             << title << " never appeared";
@@ -126,18 +132,14 @@ protected:
 // Reads KWin's own frame until it settles at `expected` (frames apply asynchronously).
 void expectFrame(const QString& title, const Rect& expected) {
     std::optional<Rect> frame;
-    waitFor([&] { return (frame = KWinFixture::frameOf(title)) == expected; });
-    ASSERT_TRUE(frame.has_value()) << title.toStdString() << " is not in KWin's list";
-    EXPECT_EQ(frame->x, expected.x);
-    EXPECT_EQ(frame->y, expected.y);
-    EXPECT_EQ(frame->width, expected.width);
-    EXPECT_EQ(frame->height, expected.height);
+    waitFor([&] { return (frame = kwin::frameOf(title)) == expected; });
+    EXPECT_EQ(frame, expected) << title.toStdString();
 }
 
 // Each window is dragged off the next one's place (KWin centres new windows).
 TEST_F(ProgramOnKWin, DragsAndResizesQtAndGtkWindowsExactly) {
     ASSERT_TRUE(pointer_.connected()) << "KWin refused fake input";
-    auto qt = KWinFixture::startQtClient("Qt window");
+    auto qt = kwin::startQtClient("Qt window");
     const Rect q = waitForWindow("Qt window");
     Client gtk;
     runProgram([&](CompositorDesktop& desktop) {
@@ -146,7 +148,7 @@ TEST_F(ProgramOnKWin, DragsAndResizesQtAndGtkWindowsExactly) {
         gesture(desktop.driver(), {q.x - 300, q.y - 170}, kResize, 50, 20);
         expectFrame("Qt window", {q.x - 400, q.y - 250, q.width + 50, q.height + 20});
 
-        gtk = KWinFixture::startGtkClient("GTK window");
+        gtk = kwin::startGtkClient("GTK window");
         const Rect g = waitForWindow("GTK window");
         gesture(desktop.driver(), {g.x + 60, g.y + 60}, kDrag, 300, 200);
         expectFrame("GTK window", {g.x + 300, g.y + 200, g.width, g.height});
@@ -158,7 +160,7 @@ TEST_F(ProgramOnKWin, DragsAndResizesQtAndGtkWindowsExactly) {
 
 // The next gesture works on what is left.
 TEST_F(ProgramOnKWin, CarriesOnAfterAClientIsKilledMidDrag) {
-    auto doomed = KWinFixture::startGtkClient("Doomed window");
+    auto doomed = kwin::startGtkClient("Doomed window");
     const Rect d = waitForWindow("Doomed window");
     runProgram([&](CompositorDesktop& desktop) {
         const Point grab{d.x + 20, d.y + 20};
@@ -172,7 +174,7 @@ TEST_F(ProgramOnKWin, CarriesOnAfterAClientIsKilledMidDrag) {
         pointer_.moveTo(d.x + 40, d.y + 40);
         chord_->hold(0);
 
-        auto qt = KWinFixture::startQtClient("Qt window");
+        auto qt = kwin::startQtClient("Qt window");
         const Rect q = waitForWindow("Qt window");
         gesture(desktop.driver(), {q.x + 20, q.y + 20}, kDrag, 25, 15);
         expectFrame("Qt window", {q.x + 25, q.y + 15, q.width, q.height});
@@ -198,10 +200,10 @@ TEST(KWinBridge, SaysSoWhenTheScriptIsUnloaded) {
 TEST(KdeStartup, NamesThePlasmaItNeedsAndEndsWithStatusOne) {
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("WAYLAND_DISPLAY", KWinFixture::socketName());
+    env.insert("WAYLAND_DISPLAY", kwin::socketName());
     env.insert("XDG_CURRENT_DESKTOP", "KDE");
     program.setProcessEnvironment(env);
-    program.start(KWinFixture::workDir() + "/bin/tugworth");
+    program.start(kwin::workDir() + "/bin/tugworth");
     ASSERT_TRUE(program.waitForFinished(20000));
     const QStringList lines = QString::fromUtf8(program.readAllStandardOutput()).split('\n');
     const QStringList errors = lines.filter(QRegularExpression("^\\[ERROR\\] "));
@@ -214,8 +216,8 @@ TEST(KdeStartup, NamesThePlasmaItNeedsAndEndsWithStatusOne) {
 
 class KWinEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { ASSERT_TRUE(KWinFixture::start()); }
-    void TearDown() override { KWinFixture::stop(); }
+    void SetUp() override { ASSERT_TRUE(kwin::start()); }
+    void TearDown() override { kwin::stop(); }
 };
 
 }  // namespace
