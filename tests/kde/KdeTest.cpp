@@ -69,6 +69,7 @@ protected:
     void SetUp() override {
         driver_ = connectDriver(&chord_);
         ASSERT_NE(driver_, nullptr);
+        driver = driver_.get();
         storage_.persisted() = {{std::string(settings::kPreferencesInitialized), Value(true)},
                                 {std::string(settings::kEnableDragging), Value(true)},
                                 {std::string(settings::kEnableResizing), Value(true)}};
@@ -76,11 +77,10 @@ protected:
 
     // Its frame once KWin has placed it.
     Rect waitForWindow(const std::string& title) {
-        CompositorDriver& driver = driver_ ? *driver_ : *running_;
         std::optional<Rect> frame;
         EXPECT_TRUE(waitFor(
             [&] {
-                frame = frameIn(driver, title);
+                frame = frameIn(*driver, title);
                 return frame && frame == kwin::frameOf(QString::fromStdString(title));
             },
             8000))
@@ -89,9 +89,8 @@ protected:
     }
 
     // Runs `steps` inside the program's event loop, then quits it.
-    void runProgram(const std::function<void(CompositorDesktop&)>& steps) {
+    void runProgram(const std::function<void()>& steps) {
         CompositorDesktop desktop(std::move(driver_), [](std::string_view) { return false; });
-        running_ = &desktop.driver();
         StdoutLogSink logSink;
         qt::QtToolkit toolkit(logSink);
         desktop.start([&] { QTimer::singleShot(0, [&] { desktop.dispatchPendingEvents(); }); },
@@ -104,25 +103,25 @@ protected:
                           storage_,
                           logSink};
         QTimer::singleShot(0, [&] {
-            steps(desktop);
+            steps();
             toolkit.terminate();
         });
         runApplication(platform);
     }
 
     // Holds `chord` and moves the pointer in four steps from `from` by (dx, dy).
-    void gesture(CompositorDriver& driver, Point from, std::uint64_t chord, double dx, double dy) {
+    void gesture(Point from, std::uint64_t chord, double dx, double dy) {
         pointer_.moveTo(from.x, from.y);
-        waitFor([&] { return driver.pointer()->location == from; });
+        waitFor([&] { return driver->pointer()->location == from; });
         chord_->hold(chord);
         for (int i = 1; i <= 4; ++i) pointer_.moveTo(from.x + dx * i / 4, from.y + dy * i / 4);
         const Point to{from.x + dx, from.y + dy};
-        waitFor([&] { return driver.pointer()->location == to; });
+        waitFor([&] { return driver->pointer()->location == to; });
         chord_->hold(0);
     }
 
-    std::unique_ptr<KWinDriver> driver_;
-    CompositorDriver* running_ = nullptr;  // once the program has the driver
+    std::unique_ptr<KWinDriver> driver_;  // until the program takes it
+    KWinDriver* driver = nullptr;
     SwitchableChord* chord_ = nullptr;
     sim::SimSettingsStorage storage_;
     FakePointer pointer_;
@@ -142,17 +141,17 @@ TEST_F(ProgramOnKWin, DragsAndResizesQtAndGtkWindowsExactly) {
     auto qt = kwin::startQtClient("Qt window");
     const Rect q = waitForWindow("Qt window");
     Client gtk;
-    runProgram([&](CompositorDesktop& desktop) {
-        gesture(desktop.driver(), {q.x + 100, q.y + 80}, kDrag, -400, -250);
+    runProgram([&] {
+        gesture({q.x + 100, q.y + 80}, kDrag, -400, -250);
         expectFrame("Qt window", {q.x - 400, q.y - 250, q.width, q.height});
-        gesture(desktop.driver(), {q.x - 300, q.y - 170}, kResize, 50, 20);
+        gesture({q.x - 300, q.y - 170}, kResize, 50, 20);
         expectFrame("Qt window", {q.x - 400, q.y - 250, q.width + 50, q.height + 20});
 
         gtk = kwin::startGtkClient("GTK window");
         const Rect g = waitForWindow("GTK window");
-        gesture(desktop.driver(), {g.x + 60, g.y + 60}, kDrag, 300, 200);
+        gesture({g.x + 60, g.y + 60}, kDrag, 300, 200);
         expectFrame("GTK window", {g.x + 300, g.y + 200, g.width, g.height});
-        gesture(desktop.driver(), {g.x + 310, g.y + 260}, kResize, -30, -40);
+        gesture({g.x + 310, g.y + 260}, kResize, -30, -40);
         expectFrame("GTK window", {g.x + 300, g.y + 200, g.width - 30, g.height - 40});
     });
     EXPECT_FALSE(lost_);
@@ -162,21 +161,21 @@ TEST_F(ProgramOnKWin, DragsAndResizesQtAndGtkWindowsExactly) {
 TEST_F(ProgramOnKWin, CarriesOnAfterAClientIsKilledMidDrag) {
     auto doomed = kwin::startGtkClient("Doomed window");
     const Rect d = waitForWindow("Doomed window");
-    runProgram([&](CompositorDesktop& desktop) {
+    runProgram([&] {
         const Point grab{d.x + 20, d.y + 20};
         pointer_.moveTo(grab.x, grab.y);
-        waitFor([&] { return desktop.driver().pointer()->location == grab; });
+        waitFor([&] { return driver->pointer()->location == grab; });
         chord_->hold(kDrag);
         pointer_.moveTo(grab.x + 10, grab.y + 10);
         expectFrame("Doomed window", {d.x + 10, d.y + 10, d.width, d.height});
         doomed.reset();
-        waitFor([&] { return !frameIn(desktop.driver(), "Doomed window"); });
+        waitFor([&] { return !frameIn(*driver, "Doomed window"); });
         pointer_.moveTo(d.x + 40, d.y + 40);
         chord_->hold(0);
 
         auto qt = kwin::startQtClient("Qt window");
         const Rect q = waitForWindow("Qt window");
-        gesture(desktop.driver(), {q.x + 20, q.y + 20}, kDrag, 25, 15);
+        gesture({q.x + 20, q.y + 20}, kDrag, 25, 15);
         expectFrame("Qt window", {q.x + 25, q.y + 15, q.width, q.height});
     });
     EXPECT_FALSE(lost_);
