@@ -79,14 +79,15 @@ private:
     std::thread thread_;
 };
 
+// Sockets in a runtime folder of the test's own.
 class KeystateClientTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
-            static std::string dir = ::testing::TempDir();
-            setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-        }
+        static char dir[] = "/tmp/tugworth-keystate.XXXXXX";
+        ASSERT_NE(mkdtemp(dir), nullptr);
+        setenv("XDG_RUNTIME_DIR", dir, 1);
     }
+    static void TearDownTestSuite() { rmdir(std::getenv("XDG_RUNTIME_DIR")); }
 };
 
 TEST_F(KeystateClientTest, ReadsHeldModifiersAndTheirRelease) {
