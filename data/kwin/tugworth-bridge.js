@@ -126,6 +126,7 @@ if (kwin6) {
     workspace.windowAdded.connect(windowAdded);
     workspace.windowRemoved.connect(sendWindows);
     workspace.windowActivated.connect(sendWindows);
+    if (workspace.stackingOrderChanged) workspace.stackingOrderChanged.connect(sendWindows);
     workspace.windowList().forEach(watchWindow);
 } else {
     workspace.clientAdded.connect(windowAdded);
