@@ -46,8 +46,16 @@ add_custom_target(tugworth_package_documents ALL
   DEPENDS ${manpage}.gz ${changelog}.gz ${metainfo})
 
 install(TARGETS tugworth RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${TUGWORTH_PACKAGING_DIR}/${TUGWORTH_APP_ID}.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# KWin offers its keystate protocol (the held modifiers on Plasma) only to the program an
+# entry's Exec names by its full path, known once the install prefix is (cpack changes it).
+install(CODE "
+  file(READ \"${TUGWORTH_PACKAGING_DIR}/${TUGWORTH_APP_ID}.desktop\" entry)
+  string(REPLACE \"Exec=tugworth\" \"Exec=\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tugworth\"
+         entry \"\${entry}\")
+  file(WRITE \"${CMAKE_CURRENT_BINARY_DIR}/installed/${TUGWORTH_APP_ID}.desktop\" \"\${entry}\")
+  file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\"
+       TYPE FILE FILES \"${CMAKE_CURRENT_BINARY_DIR}/installed/${TUGWORTH_APP_ID}.desktop\")
+")
 install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${manpage}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${TUGWORTH_GENERATED_DIR}/copyright ${changelog}.gz DESTINATION ${TUGWORTH_DOC_DIR})
@@ -80,5 +88,6 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TUGWORTH_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TUGWORTH_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# qt6-wayland: the user interface on a Wayland session (Qt loads it as a plug-in).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
 include(CPack)

@@ -14,6 +14,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # the virtual desktop the program and its tests run on
   xvfb xauth openbox xterm x11-apps x11-utils xdotool xclip trayer dbus-daemon imagemagick
+  # KDE Plasma: the driver's D-Bus and Wayland parts, a headless KWin and the Wayland clients
+  # its tests move (Qt 6 through qt6-wayland, GTK 3 through zenity)
+  libwayland-dev plasma-wayland-protocols kwin-wayland qt6-wayland zenity dbus
   # packaging
   dpkg-dev file lintian appstream desktop-file-utils man-db
 )

@@ -46,4 +46,17 @@ QuitOnSignals::~QuitOnSignals() {
     signalPipe[0] = signalPipe[1] = -1;
 }
 
+const char* signalName(int signal) {
+    switch (signal) {
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGHUP:
+            return "SIGHUP";
+        default:
+            return "a signal";
+    }
+}
+
 }  // namespace tugworth

@@ -21,4 +21,7 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
+// "SIGTERM" and its kind, for the log line that says why the program quits.
+const char* signalName(int signal);
+
 }  // namespace tugworth

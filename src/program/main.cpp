@@ -1,4 +1,5 @@
-// tugworth: the program on the user's X11 desktop. Core + X11 platform + Qt user interface.
+// tugworth: the program on the user's desktop (X11, or a Wayland compositor with Tugworth's
+// bridge). Core + platform + Qt user interface.
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -6,37 +7,20 @@
 #include <optional>
 #include <string>
 
-#include <QAbstractEventDispatcher>
-#include <QApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include "app/EntryPoint.h"
 #include "platform/LogSink.h"
-#include "platform/qt/QtSettingsStorage.h"
-#include "platform/qt/QtToolkit.h"
+#include "platform/wayland/kde/KdeSession.h"
 #include "platform/x11/X11Desktop.h"
-#include "program/AppIdentity.h"
 #include "program/CommandLine.h"
+#include "program/ProgramShell.h"
 #include "program/QuitOnSignals.h"
-#include "program/SingleInstance.h"
+#include "program/RunOnCompositor.h"
 
 namespace {
 
 using namespace tugworth;
-
-const char* signalName(int signal) {
-    switch (signal) {
-        case SIGINT:
-            return "SIGINT";
-        case SIGTERM:
-            return "SIGTERM";
-        case SIGHUP:
-            return "SIGHUP";
-        default:
-            return "a signal";
-    }
-}
 
 // Qt ends the process itself (status 1) when its own connection to the X server breaks, which
 // can happen before our notifier has seen ours break: the lost display is then reported on the
@@ -64,7 +48,7 @@ extern "C" void reportLostDisplayAtExit() {
     reportLostDisplay(*report.desktop, *report.log);
 }
 
-int runOnDesktop(int argc, char** argv, LogSink& logSink, Log& log) {
+int runOnDesktop(char* programName, LogSink& logSink, Log& log) {
     std::string error;
     std::unique_ptr<x11::X11Desktop> desktop = x11::X11Desktop::connect(nullptr, error);
     if (!desktop) {
@@ -73,17 +57,8 @@ int runOnDesktop(int argc, char** argv, LogSink& logSink, Log& log) {
     }
     // Qt must draw on the display the windows are moved on, never on a Wayland one.
     qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tugworth"));
-    QApplication::setApplicationVersion(QStringLiteral(TUGWORTH_VERSION));
-    QApplication::setDesktopFileName(QString::fromLatin1(kAppId));
-    SingleInstance instance(log);
-    if (const std::optional<int> status = instance.claim()) return *status;
-
-    qt::QtToolkit toolkit(logSink);
-    instance.setReopenHandler([&toolkit] { toolkit.sendAction("openPreferences:"); });
-    qt::QtSettingsStorage storage(qt::QtSettingsStorage::defaultFilePath(), logSink);
-    toolkit.setChordSource([&storage] { return qt::chordsInEffect(storage.values()); });
+    ProgramShell shell(programName, logSink, log);
+    if (const std::optional<int> status = shell.claimInstance()) return *status;
 
     // The X11 platform's events arrive on its own connection, watched by the Qt loop.
     bool& lostDisplay = lostDisplayReport.reported;
@@ -95,29 +70,14 @@ int runOnDesktop(int argc, char** argv, LogSink& logSink, Log& log) {
         lostDisplay = true;
         xEvents.setEnabled(false);
         reportLostDisplay(*desktop, log);
-        toolkit.terminate();
+        shell.toolkit().terminate();
     };
     QObject::connect(&xEvents, &QSocketNotifier::activated, dispatch);
     // Events read while the launch made its requests wait in the connection's queue.
     QTimer::singleShot(0, dispatch);
 
-    // One write of the log each time the loop has nothing left to do.
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     [&logSink] { logSink.flush(); });
-
-    QuitOnSignals quitOnSignals([&](int signal) {
-        log.info("Quitting on ", signalName(signal));
-        toolkit.terminate();
-    });
-
-    Platform platform{desktop->accessibility(),
-                      desktop->windowServer(),
-                      desktop->desktop(),
-                      desktop->monitors(),
-                      toolkit,
-                      storage,
-                      logSink};
-    const int status = runApplication(platform);
+    const int status = shell.run({desktop->accessibility(), desktop->windowServer(),
+                                  desktop->desktop(), desktop->monitors()});
     lostDisplayReport.desktop = nullptr;  // gone with this frame
     return lostDisplay ? EXIT_FAILURE : status;
 }
@@ -134,10 +94,13 @@ int main(int argc, char** argv) {
     LevelFilterLogSink logSink(stdoutSink, commandLine.logLevel);
     Log log(logSink);
     int status = EXIT_FAILURE;
-    if (x11::checkSessionSupport(log)) {
-        // Qt reads options of its own from the arguments: it is given only the program's name.
-        int qtArgc = std::min(argc, 1);
-        status = runOnDesktop(qtArgc, argv, logSink, log);
+    static char fallbackName[] = "tugworth";
+    char* programName = argc > 0 ? argv[0] : fallbackName;
+    if (wayland::kde::looksLikePlasmaWayland(std::getenv("WAYLAND_DISPLAY"),
+                                             std::getenv("XDG_CURRENT_DESKTOP"))) {
+        status = runOnCompositor(programName, logSink, log, wayland::kde::connectKdeDriver);
+    } else if (x11::checkSessionSupport(log)) {
+        status = runOnDesktop(programName, logSink, log);
     }
     logSink.flush();
     return status;

@@ -61,7 +61,8 @@ for f in "${files[@]}"; do [ -f "$f" ] || fail "$f is not installed"; done
 [ -x /usr/bin/tugworth ] || fail "/usr/bin/tugworth is not executable"
 # Log-in start is an example only, never switched on by installing.
 [ ! -e /etc/xdg/autostart/tugworth.desktop ] || fail "the package enabled autostart"
-grep -q '^Exec=tugworth$' "/usr/share/applications/$app_id.desktop" || fail "desktop entry has no Exec"
+grep -q '^Exec=/usr/bin/tugworth$' "/usr/share/applications/$app_id.desktop" ||
+  fail "desktop entry's Exec is not the program's full path (KWin matches it for keystate)"
 grep -q '<release version=' "/usr/share/metainfo/$app_id.metainfo.xml" ||
   fail "the AppStream metadata lists no release"
 

@@ -35,6 +35,8 @@ struct CompositorWindow {
 struct CompositorPointer {
     Point location;               // global space, as the frames
     std::uint64_t modifierFlags;  // ModifierFlag bits (platform/Events.h)
+    // Motion with a button held is a drag of the compositor's own, not ours to follow.
+    bool anyButtonHeld = false;
 };
 
 // What the bridge pushes; delivered on the program's event loop.
@@ -62,6 +64,9 @@ public:
     virtual std::optional<CompositorPointer> pointer() = 0;
     // Monitor rectangles in global space, the primary first.
     virtual std::vector<Rect> monitors() = 0;
+    // The part of each monitor not covered by panels, in the order of monitors(); a driver
+    // that cannot tell answers the monitors themselves.
+    virtual std::vector<Rect> workAreas() { return monitors(); }
     // Asks for `frame` with its top-left corner where given. Applied asynchronously: the
     // answer says only whether the request was accepted.
     virtual FrameWriteResult requestFrame(CompositorWindowId id, const Rect& frame) = 0;

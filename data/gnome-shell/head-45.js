@@ -1,0 +1,7 @@
+// Tugworth's bridge for GNOME Shell 45 and later (an ES module). Generated from bridge.js.
+import Gio from 'gi://Gio';
+import GLib from 'gi://GLib';
+import Meta from 'gi://Meta';
+import Shell from 'gi://Shell';
+import * as Main from 'resource:///org/gnome/shell/ui/main.js';
+import {Extension} from 'resource:///org/gnome/shell/extensions/extension.js';
