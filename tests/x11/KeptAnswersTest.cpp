@@ -54,7 +54,7 @@ protected:
 };
 
 TEST_F(KeptAnswers, WindowManagerStateFollowsItsCheckWindow) {
-    const xcb_atom_t moveResize = conn_->atoms()._NET_MOVERESIZE_WINDOW;
+    const xcb_atom_t moveResize = conn_->atoms().NET_MOVERESIZE_WINDOW;
     EXPECT_FALSE(windows_->windowManagerRunning());
     EXPECT_FALSE(windows_->windowManagerSupports(moveResize));
 

@@ -48,10 +48,10 @@ Point X11DesktopServices::mouseLocation() {
 std::optional<Rect> X11DesktopServices::workArea() {
     if (!windows_.windowManagerRunning()) return std::nullopt;
     const auto& a = conn_.atoms();
-    auto area = conn_.getProperty(conn_.root(), a._NET_WORKAREA, 4096).words();
+    auto area = conn_.getProperty(conn_.root(), a.NET_WORKAREA, 4096).words();
     if (!area || area->size() < 4) return std::nullopt;
     std::size_t desktop =
-        conn_.getProperty(conn_.root(), a._NET_CURRENT_DESKTOP).firstWord().value_or(0);
+        conn_.getProperty(conn_.root(), a.NET_CURRENT_DESKTOP).firstWord().value_or(0);
     if (desktop * 4 + 4 > area->size()) desktop = 0;
     const auto* w = area->data() + desktop * 4;
     // x and y are CARDINALs holding signed values.
@@ -81,15 +81,8 @@ std::optional<Screen> X11DesktopServices::mainScreen() {
 }
 
 std::optional<std::string> X11DesktopServices::runningApplicationName(Pid pid) {
-    std::vector<ClientWindow> clients;
-    if (!conn_.broken()) {
-        auto ids = windows_.clientsBottomToTop();
-        std::reverse(ids.begin(), ids.end());
-        for (auto& w : windows_.inspect(ids)) {
-            if (w) clients.push_back(std::move(*w));
-        }
-    }
-    return applicationName(pid, clients);
+    if (conn_.broken()) return applicationName(pid, {});
+    return applicationName(pid, windows_.clientsFrontToBack());
 }
 
 Pid X11DesktopServices::ownProcessId() {
