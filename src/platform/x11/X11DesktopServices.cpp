@@ -45,25 +45,11 @@ Point X11DesktopServices::mouseLocation() {
         Point{double(pointer->rootX), double(pointer->rootY)});
 }
 
-std::optional<Rect> X11DesktopServices::workArea() {
-    if (!windows_.windowManagerRunning()) return std::nullopt;
-    const auto& a = conn_.atoms();
-    auto area = conn_.getProperty(conn_.root(), a.NET_WORKAREA, 4096).words();
-    if (!area || area->size() < 4) return std::nullopt;
-    std::size_t desktop =
-        conn_.getProperty(conn_.root(), a.NET_CURRENT_DESKTOP).firstWord().value_or(0);
-    if (desktop * 4 + 4 > area->size()) desktop = 0;
-    const auto* w = area->data() + desktop * 4;
-    // x and y are CARDINALs holding signed values.
-    return Rect{double(static_cast<std::int32_t>(w[0])), double(static_cast<std::int32_t>(w[1])),
-                double(w[2]), double(w[3])};
-}
-
 std::vector<Screen> X11DesktopServices::screens() {
     if (conn_.broken()) return {};
     const auto monitors = conn_.monitors();
     const auto space = CoordinateSpace::fromMonitors(monitors);
-    const auto area = workArea();
+    const auto area = windows_.workArea();
     std::vector<Screen> result;
     result.reserve(monitors.size());
     for (const auto& m : monitors) {

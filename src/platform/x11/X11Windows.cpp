@@ -245,6 +245,29 @@ std::optional<xcb_window_t> X11Windows::activeClient() {
     return active;
 }
 
+std::optional<Rect> X11Windows::workArea() {
+    const bool scoped = scopeActive();
+    if (scoped && snapshot_.workArea) return *snapshot_.workArea;
+    auto area = readWorkArea();
+    if (scoped && !conn_.broken()) snapshot_.workArea = area;
+    return area;
+}
+
+std::optional<Rect> X11Windows::readWorkArea() {
+    if (!windowManagerRunning()) return std::nullopt;
+    const auto& a = conn_.atoms();
+    const auto areaCookie = conn_.sendGetProperty(conn_.root(), a.NET_WORKAREA, 4096);
+    const auto desktopCookie = conn_.sendGetProperty(conn_.root(), a.NET_CURRENT_DESKTOP);
+    const auto area = conn_.takeProperty(areaCookie).words();
+    std::size_t desktop = conn_.takeProperty(desktopCookie).firstWord().value_or(0);
+    if (!area || area->size() < 4) return std::nullopt;
+    if (desktop * 4 + 4 > area->size()) desktop = 0;
+    const auto* w = area->data() + desktop * 4;
+    // x and y are CARDINALs holding signed values.
+    return Rect{double(static_cast<std::int32_t>(w[0])), double(static_cast<std::int32_t>(w[1])),
+                double(w[2]), double(w[3])};
+}
+
 std::optional<xcb_window_t> X11Windows::readActiveClient() {
     auto active = conn_.getProperty(conn_.root(), conn_.atoms().NET_ACTIVE_WINDOW).firstWord();
     if (active && *active != XCB_NONE && windowManagerRunning()) return *active;

@@ -95,6 +95,10 @@ public:
     std::vector<std::optional<ClientWindow>> inspect(const std::vector<xcb_window_t>& windows);
     std::optional<ClientWindow> inspect(xcb_window_t window);
 
+    // The window manager's work area on the current desktop, root coordinates; nullopt when no
+    // window manager runs or it gives none (kept for the open scope).
+    std::optional<Rect> workArea();
+
     // _NET_ACTIVE_WINDOW, else the client holding the input focus; nullopt when neither.
     std::optional<xcb_window_t> activeClient();
 
@@ -108,9 +112,11 @@ private:
         std::unordered_map<xcb_window_t, std::optional<ClientWindow>> windows;
         std::optional<PointerState> pointer;
         std::optional<std::optional<xcb_window_t>> activeClient;
+        std::optional<std::optional<Rect>> workArea;
     };
     std::vector<xcb_window_t> readClientList();
     std::optional<xcb_window_t> readActiveClient();
+    std::optional<Rect> readWorkArea();
     void enterScope();
     void leaveScope();
     bool scopeActive();
