@@ -134,5 +134,42 @@ TEST_F(KeptAnswers, OneEventsReadingsAreReusedAndForgottenAfterward) {
     pump();
 }
 
+TEST_F(KeptAnswers, OneEventSeesOneSnapshotAndTheNextSeesWhatChanged) {
+    const xcb_window_t first = makeWindow(server_->root(), 100);
+    pump();
+    const auto ids = [](const std::vector<ClientWindow>& clients) {
+        std::vector<xcb_window_t> result;
+        for (const auto& w : clients) result.push_back(w.id);
+        return result;
+    };
+    xcb_window_t second = XCB_NONE;
+    std::vector<xcb_window_t> seen;
+    {
+        X11Windows::ReadScope scope(*windows_);
+        seen = ids(windows_->clientsFrontToBack());
+        ASSERT_EQ(seen.front(), first);
+        // Meanwhile another window appears and the first one moves.
+        second = makeWindow(server_->root(), 300);
+        const std::uint32_t to[] = {150, 10};
+        xcb_configure_window(server_->conn(), first, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, to);
+        pump();
+        EXPECT_EQ(ids(windows_->clientsFrontToBack()), seen);
+        EXPECT_EQ(windows_->clientsBottomToTop().back(), first);
+        EXPECT_EQ(windows_->inspect(first)->frame.x, 100.0);
+        EXPECT_EQ(windows_->clientsFrontToBack().front().frame.x, 100.0);
+    }
+    {
+        X11Windows::ReadScope scope(*windows_);  // the next event
+        const auto now = ids(windows_->clientsFrontToBack());
+        ASSERT_EQ(now.size(), seen.size() + 1);
+        EXPECT_EQ(now.front(), second);
+        EXPECT_EQ(windows_->clientsFrontToBack()[1].frame.x, 150.0);
+        EXPECT_EQ(windows_->inspect(first)->frame.x, 150.0);
+    }
+    xcb_destroy_window(server_->conn(), first);
+    xcb_destroy_window(server_->conn(), second);
+    pump();
+}
+
 }  // namespace
 }  // namespace tugworth::x11::testing
