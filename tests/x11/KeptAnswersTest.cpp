@@ -130,6 +130,16 @@ TEST_F(KeptAnswers, OneEventsReadingsAreReusedAndForgottenAfterward) {
         moveTo(500);
         EXPECT_EQ(windows_->inspect(window)->frame.x, 480.0);
     }
+    // Between events it keeps that window's properties, until the window reports a change.
+    const char title[] = "Renamed";
+    xcb_change_property(server_->conn(), XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME,
+                        XCB_ATOM_STRING, 8, sizeof title - 1, title);
+    moveTo(520);
+    {
+        X11Windows::ReadScope scope(*windows_);
+        EXPECT_EQ(windows_->inspect(window)->title, "Renamed");
+        EXPECT_EQ(windows_->inspect(window)->frame.x, 520.0);
+    }
     xcb_destroy_window(server_->conn(), window);
     pump();
 }

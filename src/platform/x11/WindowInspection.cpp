@@ -42,17 +42,38 @@ std::string withoutTrailingNuls(std::string s) {
     return s;
 }
 
-void readFrame(ClientWindow& w, const WindowGeometry& geometry, Point origin,
-               const Property& frameExtents) {
-    if (auto e = frameExtents.words(); e && e->size() >= 4) {
-        w.extents = {(*e)[0], (*e)[1], (*e)[2], (*e)[3]};
-    }
+// Where a window lies and whether it is mapped, as the server answered.
+struct Placement {
+    bool viewable = false;
+    WindowGeometry geometry;
+    Point origin;
+};
+
+std::optional<Placement> readPlacement(XConnection& conn, const PlacementCookies& c) {
+    const auto attributes = conn.takeAttributes(c.attributes);
+    const auto geometry = conn.takeGeometry(c.geometry);
+    const auto origin = conn.takeTranslation(c.origin);
+    if (!attributes || !geometry || !origin) return std::nullopt;
+    return Placement{attributes->mapState == XCB_MAP_STATE_VIEWABLE, *geometry, *origin};
+}
+
+// The outer frame from the client's placement and the decorations around it.
+void applyPlacement(ClientWindow& w, const Placement& placement) {
+    const WindowGeometry& geometry = placement.geometry;
+    w.viewable = placement.viewable;
     w.borderWidth = geometry.borderWidth;
     w.clientSize = {double(geometry.width), double(geometry.height)};
     const double bw = double(w.borderWidth);
-    w.frame = {origin.x - bw - double(w.extents.left), origin.y - bw - double(w.extents.top),
+    w.frame = {placement.origin.x - bw - double(w.extents.left),
+               placement.origin.y - bw - double(w.extents.top),
                double(geometry.width) + 2.0 * bw + double(w.extents.left + w.extents.right),
                double(geometry.height) + 2.0 * bw + double(w.extents.top + w.extents.bottom)};
+}
+
+void readExtents(ClientWindow& w, const Property& frameExtents) {
+    if (auto e = frameExtents.words(); e && e->size() >= 4) {
+        w.extents = {(*e)[0], (*e)[1], (*e)[2], (*e)[3]};
+    }
 }
 
 void readProcess(ClientWindow& w, const Property& pid) {
@@ -101,12 +122,19 @@ bool ClientWindow::hasState(xcb_atom_t atom) const {
     return std::find(states.begin(), states.end(), atom) != states.end();
 }
 
+PlacementCookies sendPlacement(XConnection& conn, xcb_window_t w) {
+    return {w, conn.sendGetAttributes(w), conn.sendGetGeometry(w), conn.sendTranslateToRoot(w)};
+}
+
+bool takePlacement(XConnection& conn, const PlacementCookies& cookies, ClientWindow& window) {
+    const auto placement = readPlacement(conn, cookies);
+    if (placement) applyPlacement(window, *placement);
+    return placement.has_value();
+}
+
 InspectionCookies sendInspection(XConnection& conn, xcb_window_t w) {
     const auto& a = conn.atoms();
-    return {w,
-            conn.sendGetAttributes(w),
-            conn.sendGetGeometry(w),
-            conn.sendTranslateToRoot(w),
+    return {sendPlacement(conn, w),
             conn.sendGetProperty(w, a.NET_FRAME_EXTENTS),
             conn.sendGetProperty(w, a.NET_WM_PID),
             conn.sendGetProperty(w, a.NET_WM_NAME),
@@ -119,20 +147,18 @@ InspectionCookies sendInspection(XConnection& conn, xcb_window_t w) {
 }
 
 std::optional<ClientWindow> takeInspection(XConnection& conn, const InspectionCookies& c) {
-    const auto attributes = conn.takeAttributes(c.attributes);
-    const auto geometry = conn.takeGeometry(c.geometry);
-    const auto origin = conn.takeTranslation(c.origin);
+    const auto placement = readPlacement(conn, c.placement);
     const PropertyReplies replies{
         conn.takeProperty(c.frameExtents), conn.takeProperty(c.pid),
         conn.takeProperty(c.netWmName),    conn.takeProperty(c.wmName),
         conn.takeProperty(c.wmClass),      conn.takeProperty(c.windowType),
         conn.takeProperty(c.netWmState),   conn.takeProperty(c.wmState),
         conn.takeProperty(c.transientFor)};
-    if (!attributes || !geometry || !origin) return std::nullopt;
+    if (!placement) return std::nullopt;
     ClientWindow w;
-    w.id = c.window;
-    w.viewable = attributes->mapState == XCB_MAP_STATE_VIEWABLE;
-    readFrame(w, *geometry, *origin, replies.frameExtents);
+    w.id = c.placement.window;
+    readExtents(w, replies.frameExtents);
+    applyPlacement(w, *placement);
     readProcess(w, replies.pid);
     readTitle(w, replies.netWmName, replies.wmName, conn.atoms().UTF8_STRING);
     readClassName(w, replies.wmClass);

@@ -42,12 +42,17 @@ struct ClientWindow {
     bool hasState(xcb_atom_t atom) const;
 };
 
-// The requests that describe one window, sent together.
-struct InspectionCookies {
+// The requests that say whether a window is mapped and where it lies.
+struct PlacementCookies {
     xcb_window_t window = XCB_NONE;
     xcb_get_window_attributes_cookie_t attributes{};
     xcb_get_geometry_cookie_t geometry{};
     xcb_translate_coordinates_cookie_t origin{};
+};
+
+// The requests that describe one window, sent together.
+struct InspectionCookies {
+    PlacementCookies placement;
     xcb_get_property_cookie_t frameExtents{};
     xcb_get_property_cookie_t pid{};
     xcb_get_property_cookie_t netWmName{};
@@ -62,6 +67,11 @@ struct InspectionCookies {
 InspectionCookies sendInspection(XConnection& conn, xcb_window_t window);
 // Takes every reply of `cookies`; nullopt when the window no longer exists.
 std::optional<ClientWindow> takeInspection(XConnection& conn, const InspectionCookies& cookies);
+
+// Brings a reading whose properties are known to be current up to date: map state and frame.
+PlacementCookies sendPlacement(XConnection& conn, xcb_window_t window);
+// False when the window no longer exists.
+bool takePlacement(XConnection& conn, const PlacementCookies& cookies, ClientWindow& window);
 
 // Reads the windows in one batch; nullopt for a window that no longer exists. Process ids
 // missing from _NET_WM_PID are asked of the X-Resource extension, in a second batch.

@@ -35,6 +35,7 @@ void X11Windows::observe(const xcb_generic_event_t& event) {
                 wmRunning_.reset();
                 wmSupported_.reset();
             }
+            if (e.window == recent_) recentKept_.reset();
             break;
         }
         case XCB_DESTROY_NOTIFY: {
@@ -43,6 +44,7 @@ void X11Windows::observe(const xcb_generic_event_t& event) {
                 wmRunning_.reset();
                 wmSupported_.reset();
             }
+            if (e.window == recent_) recentKept_.reset();
             ownsSubtree_.clear();
             break;
         }
@@ -63,12 +65,22 @@ void X11Windows::enterScope() {
     lastRead_ = std::chrono::steady_clock::now();
     if (recent_ == XCB_NONE || lastRead_ - recentAt_ > kRecentLifetime || conn_.broken()) return;
     // A drag changes the same window at every motion and reads the pointer first: both are
-    // asked for together, in one round trip.
+    // asked for together, in one round trip. While the window reports no property change,
+    // only its map state and place are asked again.
+    if (recentKept_) {
+        const auto cookies = sendPlacement(conn_, recent_);
+        const auto pointerCookie = conn_.sendQueryPointer(conn_.root());
+        if (!takePlacement(conn_, cookies, *recentKept_)) recentKept_.reset();
+        snapshot_.pointer = conn_.takePointer(pointerCookie);
+        snapshot_.windows[recent_] = recentKept_;
+        return;
+    }
     const auto cookies = sendInspection(conn_, recent_);
     const auto pointerCookie = conn_.sendQueryPointer(conn_.root());
     auto window = takeInspection(conn_, cookies);
     snapshot_.pointer = conn_.takePointer(pointerCookie);
     if (window && !window->pid) window->pid = conn_.takeClientPid(conn_.sendClientPid(recent_));
+    if (watching_ && !conn_.broken()) recentKept_ = window;
     snapshot_.windows[recent_] = std::move(window);
 }
 
@@ -77,6 +89,15 @@ void X11Windows::changed(xcb_window_t window) {
     auto pointer = std::move(snapshot_.pointer);
     snapshot_ = {};
     snapshot_.pointer = std::move(pointer);
+    if (window != recent_ && watching_) {
+        // Told of its property changes, we can keep its properties from one event to the next.
+        const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+        const std::uint32_t properties = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        if (recent_ != XCB_NONE)
+            xcb_change_window_attributes(conn_.raw(), recent_, XCB_CW_EVENT_MASK, &none);
+        xcb_change_window_attributes(conn_.raw(), window, XCB_CW_EVENT_MASK, &properties);
+        recentKept_.reset();
+    }
     recent_ = window;
     recentAt_ = std::chrono::steady_clock::now();
 }

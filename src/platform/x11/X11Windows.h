@@ -67,7 +67,8 @@ public:
     void watch();
     void observe(const xcb_generic_event_t& event);
     // A change we made ourselves: the open scope's snapshot is stale but for the pointer. For a
-    // short while after, each new scope reads this window together with the pointer.
+    // short while after, each new scope reads this window together with the pointer; once
+    // watching, its properties are kept until it reports a change of one (PropertyNotify).
     void changed(xcb_window_t window);
     static constexpr auto kRecentLifetime = std::chrono::milliseconds(100);
 
@@ -129,6 +130,7 @@ private:
     std::vector<ClientWindow> frontToBack_;
     xcb_window_t recent_ = XCB_NONE;  // the window we changed last, and when
     std::chrono::steady_clock::time_point recentAt_;
+    std::optional<ClientWindow> recentKept_;  // its last whole reading, while no property changed
     std::optional<bool> wmRunning_;
     xcb_window_t wmCheck_ = XCB_NONE;
     std::optional<std::vector<std::uint32_t>> wmSupported_;
