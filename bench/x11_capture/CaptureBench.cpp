@@ -4,7 +4,7 @@
 // and so does every motion while no window is held), waits for tugworth to go idle after each,
 // and reports tugworth's CPU time and log lines per capture.
 //
-// Usage: x11_capture --tugworth-pid PID --log FILE [--windows 10,30,60,100]
+// Usage: x11_capture --tugworth-pid PID --log FILE [--windows 10,20,30,60,100]
 //                    [--budget-seconds 60]     (CPU time spent at most per N, about)
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -33,7 +33,7 @@ constexpr auto kQuiet = std::chrono::milliseconds(400);
 struct Options {
     pid_t tugworth = 0;
     std::string log;
-    std::vector<int> windows{10, 30, 60, 100};
+    std::vector<int> windows{10, 20, 30, 60, 100};
     double budgetSeconds = 60.0;
 };
 
@@ -229,9 +229,10 @@ int main(int argc, char** argv) {
     Options options;
     try {
         if (!parse(argc, argv, options)) {
-            std::fprintf(stderr,
-                         "usage: x11_capture --tugworth-pid PID --log FILE [--windows 10,30,60,100]"
-                         " [--budget-seconds 60]\n");
+            std::fprintf(
+                stderr,
+                "usage: x11_capture --tugworth-pid PID --log FILE [--windows 10,20,30,60,100]"
+                " [--budget-seconds 60]\n");
             return 2;
         }
     } catch (const std::exception&) {

@@ -260,6 +260,7 @@ const std::vector<Row>& rows() {
 // The median over the rounds of one figure.
 double medianOf(const std::vector<RunResult>& rounds, double (*value)(const RunResult&)) {
     std::vector<double> values;
+    values.reserve(rounds.size());
     for (const RunResult& r : rounds) values.push_back(value(r));
     return quantile(values, 0.5);
 }

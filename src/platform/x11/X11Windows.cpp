@@ -86,9 +86,9 @@ void X11Windows::enterScope() {
 
 void X11Windows::changed(xcb_window_t window) {
     // A move changes the window, a raise the stacking order: all but the pointer is read anew.
-    auto pointer = std::move(snapshot_.pointer);
+    const auto pointer = snapshot_.pointer;
     snapshot_ = {};
-    snapshot_.pointer = std::move(pointer);
+    snapshot_.pointer = pointer;
     if (window != recent_ && watching_) {
         // Told of its property changes, we can keep its properties from one event to the next.
         const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
