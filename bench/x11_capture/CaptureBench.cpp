@@ -1,8 +1,8 @@
 // x11_capture: what one capture costs the tugworth program on a real display when nothing is
 // under the pointer and one application owns N mapped windows. For each N it maps the windows
-// (one client, this process), holds Super+Control over the empty desktop (the press captures,
-// and so does every motion while no window is held), waits for tugworth to go idle after each,
-// and reports tugworth's CPU time and log lines per capture.
+// (one client, this process), presses Super+Control over the empty desktop again and again
+// (each press captures), and reports tugworth's CPU time from each press to the capture's end
+// in the log, and its log lines per press and release.
 //
 // Usage: x11_capture --tugworth-pid PID --log FILE [--windows 10,20,30,60,100]
 //                    [--budget-seconds 60]     (CPU time spent at most per N, about)
@@ -16,6 +16,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "../x11_latency/ProcessCpu.h"
@@ -44,44 +45,66 @@ struct Result {
     double lines = 0.0;
 };
 
-std::size_t lineCount(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::size_t lines = 0;
-    char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        for (std::streamsize i = 0; i < in.gcount(); ++i) lines += buffer[i] == '\n' ? 1 : 0;
-    }
-    return lines;
-}
+// The tugworth log as it grows: its lines, and the captures it has reported finished.
+class LogWatch {
+public:
+    explicit LogWatch(std::string path) : path_(std::move(path)) {}
 
-// Waits until neither the process's CPU time nor its log has moved for a while; answers the
-// CPU time then.
-double waitIdle(pid_t pid, const std::string& log) {
+    void update() {
+        std::ifstream in(path_, std::ios::binary);
+        in.seekg(static_cast<std::streamoff>(offset_));
+        char buffer[65536];
+        while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+            const auto n = static_cast<std::size_t>(in.gcount());
+            offset_ += n;
+            for (std::size_t i = 0; i < n; ++i) {
+                if (buffer[i] != '\n') {
+                    line_.push_back(buffer[i]);
+                    continue;
+                }
+                ++lines_;
+                if (line_.find(kCaptureEnd) != std::string::npos) ++captures_;
+                line_.clear();
+            }
+        }
+    }
+    std::size_t lines() const { return lines_; }
+    std::size_t captures() const { return captures_; }
+
+private:
+    static constexpr const char* kCaptureEnd = "===== CAPTURE WINDOW END =====";
+    std::string path_;
+    std::size_t offset_ = 0;
+    std::size_t lines_ = 0;
+    std::size_t captures_ = 0;
+    std::string line_;
+};
+
+// Waits until the process has used no CPU for a while; answers its CPU time then.
+double waitIdle(pid_t pid) {
     double cpu = cpuMilliseconds(pid);
-    std::size_t lines = lineCount(log);
     auto quietSince = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - quietSince < kQuiet) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        const double nowCpu = cpuMilliseconds(pid);
-        const std::size_t nowLines = lineCount(log);
-        if (nowCpu != cpu || nowLines != lines) {
-            cpu = nowCpu;
-            lines = nowLines;
+        if (const double now = cpuMilliseconds(pid); now != cpu) {
+            cpu = now;
             quietSince = std::chrono::steady_clock::now();
         }
     }
     return cpu;
 }
 
-// Waits for a capture to end: its log lines written (the log is written when the event loop
-// goes idle) and then neither the log nor the process's CPU time moving for a while. CPU time
-// alone would not do: the process sits still while the server answers a long batch.
-double waitCapture(pid_t pid, const std::string& log, std::size_t linesBefore) {
+// Waits until the log reports one more capture finished (it is written when the event loop
+// goes idle, after the capture); answers the process's CPU time then, or -1 after 3 minutes.
+double waitCapture(pid_t pid, LogWatch& log) {
+    const std::size_t before = log.captures();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(3);
-    while (lineCount(log) == linesBefore && std::chrono::steady_clock::now() < deadline) {
+    while (log.captures() == before) {
+        if (std::chrono::steady_clock::now() > deadline) return -1.0;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        log.update();
     }
-    return waitIdle(pid, log);
+    return cpuMilliseconds(pid);
 }
 
 // One application's windows: mapped where the window manager is asked to put them, away from
@@ -175,26 +198,33 @@ bool measure(xcb_connection_t* conn, const Options& options, int count, Result& 
         error = "the keyboard map lacks Super or Control";
         return false;
     }
-    const double cpuStart = waitIdle(options.tugworth, options.log);
-    const std::size_t linesStart = lineCount(options.log);
+    LogWatch log(options.log);
+    log.update();
+    const std::size_t linesStart = log.lines();
     const auto wallStart = std::chrono::steady_clock::now();
-    desk.key(*super, true);
-    desk.key(*control, true);
-    double cpu = waitCapture(options.tugworth, options.log, linesStart);
-    int captures = 1;
     const auto budget = std::chrono::duration<double>(options.budgetSeconds);
-    for (std::int32_t dx = 3; captures < kMaxCaptures && cpu - cpuStart < kEnoughCpuMs &&
-                              std::chrono::steady_clock::now() - wallStart < budget;
-         dx = -dx, ++captures) {
-        const std::size_t lines = lineCount(options.log);
-        desk.moveRelative(dx, 0);
-        cpu = waitCapture(options.tugworth, options.log, lines);
+    double cpu = 0.0;
+    int captures = 0;
+    // Each press of the chord captures: from the press to the capture's last log line.
+    while (captures < kMaxCaptures && cpu < kEnoughCpuMs &&
+           std::chrono::steady_clock::now() - wallStart < budget) {
+        const double before = waitIdle(options.tugworth);
+        desk.key(*super, true);
+        desk.key(*control, true);
+        const double after = waitCapture(options.tugworth, log);
+        desk.key(*control, false);
+        desk.key(*super, false);
+        if (after < 0.0) {
+            error = "tugworth reported no capture for 3 minutes";
+            return false;
+        }
+        cpu += after - before;
+        ++captures;
     }
-    const std::size_t linesEnd = lineCount(options.log);
-    desk.key(*control, false);
-    desk.key(*super, false);
-    result = {count, captures, (cpu - cpuStart) / captures,
-              double(linesEnd - linesStart) / captures};
+    waitIdle(options.tugworth);
+    log.update();
+    const std::size_t linesEnd = log.lines();
+    result = {count, captures, cpu / captures, double(linesEnd - linesStart) / captures};
     return true;
 }
 
