@@ -38,7 +38,8 @@ if [ -n "${TUGWORTH_PERF_DATA:-}" ]; then
   perf_pid=$!
   sleep 1
 fi
-"$harness" --tugworth-pid "$tugworth" --floor-pid "$floor_pid" --wm-pid "$wm_pid" --server-pid "$xserver_pid" "$@"
+"$harness" --tugworth-pid "$tugworth" --floor-pid "$floor_pid" --wm-pid "$wm_pid" \
+  --server-pid "$xserver_pid" "$@"
 if [ -n "${perf_pid:-}" ]; then kill -INT "$perf_pid"; wait "$perf_pid" || true; fi
 lines=$(wc -l <"$work/tugworth.log")
 echo
