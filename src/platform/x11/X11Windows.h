@@ -46,8 +46,8 @@ public:
     explicit X11Windows(XConnection& conn) : conn_(conn) {}
 
     // While a scope is open (one event being handled), every read is answered from one snapshot
-    // of the desktop: the client list, the windows, the pointer and the active window are each
-    // asked of the server once, in batches, the first time they are wanted. The snapshot is
+    // of the desktop: the client list, the windows, the pointer, the active window and the work
+    // area are each asked of the server once, in batches, the first time they are wanted. It is
     // forgotten when a scope opens or closes, after each change we make, and when no read has
     // come for kScopeLifetime (a handler that waited, on a modal alert say, reads anew).
     class ReadScope {
