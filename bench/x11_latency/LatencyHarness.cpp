@@ -1,24 +1,25 @@
-// x11_latency: replays one pointer path of relative XTEST motions at several rates, once as a
-// Tugworth drag (Super+Control held, the tugworth program running on the display) and once as
-// the window manager's own Alt+button drag of the same window, and reports for each the time
-// from every motion to the ConfigureNotify that puts the window's frame at the matching place,
-// the CPU time per 1000 motions of the processes involved, and the final position error.
+// x11_latency: replays one pointer path of relative XTEST motions at several rates, as a
+// Tugworth drag (Super+Control held, the tugworth program running on the display), as a
+// floor_mover drag (Super+Alt held) and as the window manager's own Alt+button drag of the same
+// window, and reports for each the time from every motion to the ConfigureNotify that puts the
+// window's frame at the matching place, the CPU time per 1000 motions of the processes
+// involved, and the final position error: per figure the median of the rounds.
 //
-// Usage: x11_latency --tugworth-pid PID --wm-pid PID [--server-pid PID] [--class XClock]
-//                    [--motions N] [--rates 125,1000,0]      (0: as fast as possible)
+// Usage: x11_latency --tugworth-pid PID --floor-pid PID --wm-pid PID [--server-pid PID]
+//                    [--class XClock] [--motions N] [--rates 125,1000,0] [--rounds 1]
+//                    (rate 0: as fast as possible)
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "LatencyStats.h"
+#include "ProcessCpu.h"
 #include "XTestDesk.h"
 
 namespace tugworth::bench {
@@ -31,48 +32,30 @@ constexpr FramePosition kHome{100, 100};
 constexpr std::int32_t kRowLength = 120;
 constexpr std::int32_t kStep = 3;
 constexpr double kSettleSeconds = 1.0;  // no frame move for this long: the run is over
+constexpr int kWarmUpMotions = 20;
 
 struct Options {
     pid_t tugworth = 0;
+    pid_t floor = 0;
     pid_t windowManager = 0;
     pid_t server = 0;
     std::string windowClass = "XClock";
     std::size_t motions = 10000;
     std::vector<int> rates{125, 1000, 0};
+    int rounds = 1;
 };
 
-enum class Mode { Tugworth, WindowManager };
+enum class Mode { Tugworth, Floor, WindowManager };
 
 struct RunResult {
     Matching matching;
     double seconds = 0.0;           // from the first motion sent to the last
-    double cpuMover = 0.0;          // ms per 1000 motions: tugworth, or the window manager
+    double cpuMover = 0.0;          // ms per 1000 motions: tugworth, floor_mover or the WM
     double cpuWindowManager = 0.0;  // ms per 1000 motions
     double cpuServer = 0.0;
     double finalError = 0.0;  // pixels between where the frame ended and where it belongs
     bool pointerExact = true;
 };
-
-// User plus system CPU time of a process, in milliseconds; 0 when it cannot be read.
-double cpuMilliseconds(pid_t pid) {
-    if (pid <= 0) return 0.0;
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // The command name is in parentheses and may hold blanks: fields count from after it.
-    const auto close = text.rfind(')');
-    if (close == std::string::npos) return 0.0;
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    unsigned long long utime = 0, stime = 0;
-    for (int index = 3; fields >> field; ++index) {
-        if (index == 14) utime = std::stoull(field);
-        if (index == 15) {
-            stime = std::stoull(field);
-            break;
-        }
-    }
-    return static_cast<double>(utime + stime) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
 
 struct Chord {
     std::vector<std::uint8_t> keys;
@@ -106,9 +89,15 @@ public:
         }
         if (!follows) {
             press(chord, false);
-            return fail(error, mode == Mode::Tugworth
-                                   ? "the window did not follow a Tugworth drag"
+            return fail(error, mode == Mode::Tugworth ? "the window did not follow a Tugworth drag"
+                               : mode == Mode::Floor
+                                   ? "the window did not follow a floor_mover drag"
                                    : "the window did not follow the window manager's drag");
+        }
+        // Warm up every process on the way before anything is read, then let it settle.
+        for (int i = 0; i < kWarmUpMotions; ++i) {
+            desk_.moveRelative(i % 2 == 0 ? kStep : -kStep, 0);
+            pause(0.001);
         }
         pause(0.2);
         const auto start = desk_.frame();
@@ -117,7 +106,7 @@ public:
             press(chord, false);
             return fail(error, "the window or the pointer could not be read");
         }
-        measure(rate, *start, result);
+        measure(mode, rate, *start, result);
         const auto pointerEnd = desk_.pointer();
         press(chord, false);
         const Offset last = expected_.back();
@@ -141,6 +130,7 @@ private:
         Chord chord;
         const std::vector<std::uint32_t> keysyms =
             mode == Mode::Tugworth ? std::vector<std::uint32_t>{kSuperL, kControlL}
+            : mode == Mode::Floor  ? std::vector<std::uint32_t>{kSuperL, kAltL}
                                    : std::vector<std::uint32_t>{kAltL};
         for (std::uint32_t keysym : keysyms) {
             auto code = desk_.keycodeOf(keysym);
@@ -165,16 +155,22 @@ private:
         }
     }
 
-    void measure(int rate, FramePosition start, RunResult& result) {
+    pid_t moverOf(Mode mode) const {
+        return mode == Mode::Tugworth ? options_.tugworth
+               : mode == Mode::Floor  ? options_.floor
+                                      : options_.windowManager;
+    }
+
+    void measure(Mode mode, int rate, FramePosition start, RunResult& result) {
         const std::vector<Offset> deltas = rasterPath(options_.motions, kRowLength, kStep);
         expected_ = cumulative(deltas);
         std::vector<std::pair<double, FramePosition>> moves;
         desk_.drain(moves);
         moves.clear();
         std::vector<double> sentAt(deltas.size());
-        const double cpuBefore[] = {cpuMilliseconds(options_.tugworth),
-                                    cpuMilliseconds(options_.windowManager),
-                                    cpuMilliseconds(options_.server)};
+        const pid_t pids[] = {moverOf(mode), options_.windowManager, options_.server};
+        const double cpuBefore[] = {cpuMilliseconds(pids[0]), cpuMilliseconds(pids[1]),
+                                    cpuMilliseconds(pids[2])};
 
         const double period = rate > 0 ? 1.0 / rate : 0.0;
         const double first = monotonicSeconds() + 0.01;
@@ -184,6 +180,8 @@ private:
                 desk_.waitReadable(due);
                 desk_.drain(moves);
             }
+            // Stamped before the write: the server, the mover and the window manager may all
+            // run before the writer's writev returns.
             sentAt[i] = monotonicSeconds();
             desk_.moveRelative(deltas[i].x, deltas[i].y);
             desk_.drain(moves);
@@ -201,7 +199,6 @@ private:
         }
         const double perThousand = 1000.0 / static_cast<double>(deltas.size());
         double* cpu[] = {&result.cpuMover, &result.cpuWindowManager, &result.cpuServer};
-        const pid_t pids[] = {options_.tugworth, options_.windowManager, options_.server};
         for (std::size_t k = 0; k < 3; ++k)
             *cpu[k] = (cpuMilliseconds(pids[k]) - cpuBefore[k]) * perThousand;
 
@@ -222,51 +219,85 @@ private:
 
 struct Row {
     std::string figure;
-    double tugworth;
-    double openbox;
+    double (*value)(const RunResult&);
     bool ratio;
 };
 
-void printTable(int rate, std::size_t motions, const RunResult& t, const RunResult& o) {
-    const auto ms = [](const RunResult& r, double q) {
-        return 1000.0 * quantile(caughtUp(r.matching.latencies), q);
+double medianLatencyMs(const RunResult& r) {
+    return 1000.0 * quantile(caughtUp(r.matching.latencies), 0.5);
+}
+double p99LatencyMs(const RunResult& r) {
+    return 1000.0 * quantile(caughtUp(r.matching.latencies), 0.99);
+}
+double p99FirstTenthMs(const RunResult& r) {
+    const auto p = p99BySlice(r.matching.latencies, 10);
+    return p.empty() ? 0.0 : 1000.0 * p.front();
+}
+double p99LastTenthMs(const RunResult& r) {
+    const auto p = p99BySlice(r.matching.latencies, 10);
+    return p.empty() ? 0.0 : 1000.0 * p.back();
+}
+
+const std::vector<Row>& rows() {
+    static const std::vector<Row> all{
+        {"median latency (ms)", medianLatencyMs, true},
+        {"99th percentile latency (ms)", p99LatencyMs, true},
+        {"p99, first tenth of the run (ms)", p99FirstTenthMs, true},
+        {"p99, last tenth of the run (ms)", p99LastTenthMs, true},
+        {"CPU per 1000 motions, the mover (ms)", [](const RunResult& r) { return r.cpuMover; },
+         true},
+        {"CPU per 1000 motions, openbox (ms)",
+         [](const RunResult& r) { return r.cpuWindowManager; }, false},
+        {"CPU per 1000 motions, Xvfb (ms)", [](const RunResult& r) { return r.cpuServer; }, false},
+        {"final position error (px)", [](const RunResult& r) { return r.finalError; }, false},
+        {"motions never caught up", [](const RunResult& r) { return double(r.matching.missed); },
+         false},
+        {"sending took (s)", [](const RunResult& r) { return r.seconds; }, false},
     };
-    const auto slices = [](const RunResult& r) {
-        auto p = p99BySlice(r.matching.latencies, 10);
-        for (double& v : p) v *= 1000.0;
-        return p;
-    };
-    const auto ts = slices(t);
-    const auto os = slices(o);
-    const auto first = [](const std::vector<double>& v) { return v.empty() ? 0.0 : v.front(); };
-    const auto lastOf = [](const std::vector<double>& v) { return v.empty() ? 0.0 : v.back(); };
-    const std::vector<Row> rows{
-        {"median latency (ms)", ms(t, 0.5), ms(o, 0.5), true},
-        {"99th percentile latency (ms)", ms(t, 0.99), ms(o, 0.99), true},
-        {"p99, first tenth of the run (ms)", first(ts), first(os), true},
-        {"p99, last tenth of the run (ms)", lastOf(ts), lastOf(os), true},
-        {"CPU per 1000 motions, the mover (ms)", t.cpuMover, o.cpuMover, true},
-        {"CPU per 1000 motions, openbox (ms)", t.cpuWindowManager, o.cpuWindowManager, false},
-        {"CPU per 1000 motions, Xvfb (ms)", t.cpuServer, o.cpuServer, false},
-        {"final position error (px)", t.finalError, o.finalError, false},
-        {"motions never caught up", double(t.matching.missed), double(o.matching.missed), false},
-        {"sending took (s)", t.seconds, o.seconds, false},
-    };
-    std::printf("\n### %s, %zu motions\n\n",
-                rate > 0 ? (std::to_string(rate) + " Hz").c_str() : "As fast as possible", motions);
-    std::printf("| figure | Tugworth | openbox | Tugworth / openbox |\n|---|---:|---:|---:|\n");
-    for (const Row& row : rows) {
-        std::printf("| %s | %.3f | %.3f | ", row.figure.c_str(), row.tugworth, row.openbox);
-        if (row.ratio && row.openbox > 0.0) {
-            std::printf("%.2f |\n", row.tugworth / row.openbox);
-        } else {
-            std::printf("— |\n");
-        }
+    return all;
+}
+
+// The median over the rounds of one figure.
+double medianOf(const std::vector<RunResult>& rounds, double (*value)(const RunResult&)) {
+    std::vector<double> values;
+    values.reserve(rounds.size());
+    for (const RunResult& r : rounds) values.push_back(value(r));
+    return quantile(values, 0.5);
+}
+
+void printRatio(bool wanted, double over, double under) {
+    if (wanted && under > 0.0) {
+        std::printf(" %.2f |", over / under);
+    } else {
+        std::printf(" — |");
     }
-    if (!t.pointerExact || !o.pointerExact) {
-        std::printf(
-            "\nThe pointer did not travel the path exactly (acceleration?): positions are not "
-            "comparable.\n");
+}
+
+// The movers in the order Tugworth, floor_mover, openbox; each with its rounds.
+void printTable(int rate, const Options& options, const std::vector<RunResult> (&runs)[3]) {
+    std::printf("\n### %s, %zu motions, median of %d round%s\n\n",
+                rate > 0 ? (std::to_string(rate) + " Hz").c_str() : "As fast as possible",
+                options.motions, options.rounds, options.rounds == 1 ? "" : "s");
+    std::printf(
+        "| figure | Tugworth | floor | openbox | Tugworth / floor | Tugworth / openbox |\n"
+        "|---|---:|---:|---:|---:|---:|\n");
+    for (const Row& row : rows()) {
+        const double t = medianOf(runs[0], row.value);
+        const double f = medianOf(runs[1], row.value);
+        const double o = medianOf(runs[2], row.value);
+        std::printf("| %s | %.3f | %.3f | %.3f |", row.figure.c_str(), t, f, o);
+        printRatio(row.ratio, t, f);
+        printRatio(row.ratio, t, o);
+        std::printf("\n");
+    }
+    for (const auto& mover : runs) {
+        for (const RunResult& r : mover) {
+            if (r.pointerExact) continue;
+            std::printf(
+                "\nThe pointer did not travel the path exactly (acceleration?): positions are "
+                "not comparable.\n");
+            return;
+        }
     }
 }
 
@@ -276,6 +307,10 @@ bool parse(int argc, char** argv, Options& options) {
         const std::string value = argv[i + 1];
         if (key == "--tugworth-pid")
             options.tugworth = std::stoi(value);
+        else if (key == "--floor-pid")
+            options.floor = std::stoi(value);
+        else if (key == "--rounds")
+            options.rounds = std::stoi(value);
         else if (key == "--wm-pid")
             options.windowManager = std::stoi(value);
         else if (key == "--server-pid")
@@ -293,8 +328,9 @@ bool parse(int argc, char** argv, Options& options) {
             return false;
         }
     }
-    return argc % 2 == 1 && options.tugworth > 0 && options.windowManager > 0 &&
-           options.motions > 0 && !options.rates.empty();
+    return argc % 2 == 1 && options.tugworth > 0 && options.floor > 0 &&
+           options.windowManager > 0 && options.motions > 0 && options.rounds > 0 &&
+           !options.rates.empty();
 }
 
 }  // namespace
@@ -306,8 +342,9 @@ int main(int argc, char** argv) {
     try {
         if (!parse(argc, argv, options)) {
             std::fprintf(stderr,
-                         "usage: x11_latency --tugworth-pid PID --wm-pid PID [--server-pid PID] "
-                         "[--class XClock] [--motions N] [--rates 125,1000,0]\n");
+                         "usage: x11_latency --tugworth-pid PID --floor-pid PID --wm-pid PID "
+                         "[--server-pid PID] [--class XClock] [--motions N] [--rates 125,1000,0] "
+                         "[--rounds 1]\n");
             return 2;
         }
     } catch (const std::exception&) {
@@ -322,15 +359,18 @@ int main(int argc, char** argv) {
     }
     desk->disablePointerAcceleration();
     Harness harness(*desk, options);
+    constexpr Mode kModes[] = {Mode::Tugworth, Mode::Floor, Mode::WindowManager};
     for (int rate : options.rates) {
-        RunResult tugworth;
-        RunResult openbox;
-        if (!harness.run(Mode::Tugworth, rate, tugworth, error) ||
-            !harness.run(Mode::WindowManager, rate, openbox, error)) {
-            std::fprintf(stderr, "x11_latency: %s\n", error.c_str());
-            return 1;
+        std::vector<RunResult> runs[3];
+        for (int round = 0; round < options.rounds; ++round) {
+            for (std::size_t m = 0; m < 3; ++m) {
+                if (!harness.run(kModes[m], rate, runs[m].emplace_back(), error)) {
+                    std::fprintf(stderr, "x11_latency: %s\n", error.c_str());
+                    return 1;
+                }
+            }
         }
-        printTable(rate, options.motions, tugworth, openbox);
+        printTable(rate, options, runs);
         std::fflush(stdout);
     }
     return 0;

@@ -54,7 +54,7 @@ protected:
 };
 
 TEST_F(KeptAnswers, WindowManagerStateFollowsItsCheckWindow) {
-    const xcb_atom_t moveResize = conn_->atoms()._NET_MOVERESIZE_WINDOW;
+    const xcb_atom_t moveResize = conn_->atoms().NET_MOVERESIZE_WINDOW;
     EXPECT_FALSE(windows_->windowManagerRunning());
     EXPECT_FALSE(windows_->windowManagerSupports(moveResize));
 
@@ -130,7 +130,54 @@ TEST_F(KeptAnswers, OneEventsReadingsAreReusedAndForgottenAfterward) {
         moveTo(500);
         EXPECT_EQ(windows_->inspect(window)->frame.x, 480.0);
     }
+    // Between events it keeps that window's properties, until the window reports a change.
+    const char title[] = "Renamed";
+    xcb_change_property(server_->conn(), XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME,
+                        XCB_ATOM_STRING, 8, sizeof title - 1, title);
+    moveTo(520);
+    {
+        X11Windows::ReadScope scope(*windows_);
+        EXPECT_EQ(windows_->inspect(window)->title, "Renamed");
+        EXPECT_EQ(windows_->inspect(window)->frame.x, 520.0);
+    }
     xcb_destroy_window(server_->conn(), window);
+    pump();
+}
+
+TEST_F(KeptAnswers, OneEventSeesOneSnapshotAndTheNextSeesWhatChanged) {
+    const xcb_window_t first = makeWindow(server_->root(), 100);
+    pump();
+    const auto ids = [](const std::vector<ClientWindow>& clients) {
+        std::vector<xcb_window_t> result;
+        for (const auto& w : clients) result.push_back(w.id);
+        return result;
+    };
+    xcb_window_t second = XCB_NONE;
+    std::vector<xcb_window_t> seen;
+    {
+        X11Windows::ReadScope scope(*windows_);
+        seen = ids(windows_->clientsFrontToBack());
+        ASSERT_EQ(seen.front(), first);
+        // Meanwhile another window appears and the first one moves.
+        second = makeWindow(server_->root(), 300);
+        const std::uint32_t to[] = {150, 10};
+        xcb_configure_window(server_->conn(), first, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, to);
+        pump();
+        EXPECT_EQ(ids(windows_->clientsFrontToBack()), seen);
+        EXPECT_EQ(windows_->clientsBottomToTop().back(), first);
+        EXPECT_EQ(windows_->inspect(first)->frame.x, 100.0);
+        EXPECT_EQ(windows_->clientsFrontToBack().front().frame.x, 100.0);
+    }
+    {
+        X11Windows::ReadScope scope(*windows_);  // the next event
+        const auto now = ids(windows_->clientsFrontToBack());
+        ASSERT_EQ(now.size(), seen.size() + 1);
+        EXPECT_EQ(now.front(), second);
+        EXPECT_EQ(windows_->clientsFrontToBack()[1].frame.x, 150.0);
+        EXPECT_EQ(windows_->inspect(first)->frame.x, 150.0);
+    }
+    xcb_destroy_window(server_->conn(), first);
+    xcb_destroy_window(server_->conn(), second);
     pump();
 }
 

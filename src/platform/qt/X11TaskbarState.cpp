@@ -1,40 +1,48 @@
 #include "platform/qt/X11TaskbarState.h"
 
 #include <array>
-#include <cstdlib>
-#include <memory>
+#include <string>
 #include <vector>
 
 #include <xcb/xcb.h>
 #include <QGuiApplication>
 #include <QWidget>
 
+#include "platform/x11/ReplyPtr.h"
+
 namespace tugworth::qt {
 
 namespace {
 
+using x11::ReplyPtr;
+
 constexpr xcb_atom_t kNoAtom = XCB_ATOM_NONE;
 
-template <class Reply>
-using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
-
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
-    const auto length = static_cast<std::uint16_t>(std::char_traits<char>::length(name));
-    ReplyPtr<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, length, name), nullptr),
-        &std::free);
-    return reply ? reply->atom : kNoAtom;
+// Interns the names in one batch: one round trip for all.
+template <std::size_t N>
+std::array<xcb_atom_t, N> internAtoms(xcb_connection_t* connection,
+                                      const std::array<const char*, N>& names) {
+    std::array<xcb_intern_atom_cookie_t, N> cookies{};
+    for (std::size_t i = 0; i < N; ++i) {
+        const auto length = static_cast<std::uint16_t>(std::char_traits<char>::length(names[i]));
+        cookies[i] = xcb_intern_atom(connection, 0, length, names[i]);
+    }
+    std::array<xcb_atom_t, N> atoms{};
+    for (std::size_t i = 0; i < N; ++i) {
+        const ReplyPtr<xcb_intern_atom_reply_t> reply(
+            xcb_intern_atom_reply(connection, cookies[i], nullptr));
+        atoms[i] = reply ? reply->atom : kNoAtom;
+    }
+    return atoms;
 }
 
 // A window not yet mapped: edit the property itself. Qt merges its own states into what it
 // finds there when it maps the window, and the window manager reads it at that moment.
 void editUnmappedState(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t state,
                        const std::array<xcb_atom_t, 2>& atoms, bool skip) {
-    ReplyPtr<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(
-            connection, xcb_get_property(connection, 0, window, state, XCB_ATOM_ATOM, 0, 1024),
-            nullptr),
-        &std::free);
+    const ReplyPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, state, XCB_ATOM_ATOM, 0, 1024),
+        nullptr));
     std::vector<xcb_atom_t> states;
     if (reply && reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
         const auto* values = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
@@ -76,9 +84,10 @@ void setSkipTaskbar(QWidget& window, bool skip) {
     if (x11 == nullptr || x11->connection() == nullptr) return;
     xcb_connection_t* connection = x11->connection();
     const auto id = static_cast<xcb_window_t>(window.winId());
-    const xcb_atom_t state = internAtom(connection, "_NET_WM_STATE");
-    const std::array<xcb_atom_t, 2> atoms{internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-                                          internAtom(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    const auto interned = internAtoms<3>(
+        connection, {"_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
+    const xcb_atom_t state = interned[0];
+    const std::array<xcb_atom_t, 2> atoms{interned[1], interned[2]};
     if (state == kNoAtom || atoms[0] == kNoAtom || atoms[1] == kNoAtom) return;
     if (window.isVisible()) {
         requestMappedState(connection, id, state, atoms, skip);

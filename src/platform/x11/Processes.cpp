@@ -1,17 +1,28 @@
 // Process facts from /proc: whether a process still runs, and its command name.
 #include "platform/x11/Processes.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string_view>
 
 namespace tugworth::x11 {
 namespace {
 
+// Plain reads into a stack buffer: this runs for every window read, on every drag step.
 std::optional<std::string> readFirstLine(Pid pid, const char* file) {
     if (pid <= 0) return std::nullopt;
-    std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
-    std::string line;
-    if (!in || !std::getline(in, line)) return std::nullopt;
-    return line;
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/%s", static_cast<int>(pid), file);
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    char buffer[1024];
+    const ssize_t length = ::read(fd, buffer, sizeof buffer);
+    ::close(fd);
+    if (length <= 0) return std::nullopt;
+    const std::string_view text(buffer, static_cast<std::size_t>(length));
+    return std::string(text.substr(0, text.find('\n')));
 }
 
 }  // namespace

@@ -155,7 +155,7 @@ Rect X11Accessibility::currentFrame(const ClientWindow& window) {
 AXError X11Accessibility::readWindow(const ClientWindow& window, std::string_view attribute,
                                      Value& value) {
     const auto& a = conn_.atoms();
-    const bool minimized = window.hasState(a._NET_WM_STATE_HIDDEN) || window.wmState == 3U;
+    const bool minimized = window.hasState(a.NET_WM_STATE_HIDDEN) || window.wmState == 3U;
     if (attribute == "AXRole") {
         value = "AXWindow";
     } else if (attribute == "AXSubrole") {
@@ -196,26 +196,16 @@ AXError X11Accessibility::readWindow(const ClientWindow& window, std::string_vie
 std::string X11Accessibility::subrole(const ClientWindow& window) const {
     const auto& a = conn_.atoms();
     for (std::uint32_t type : window.windowTypes) {
-        if (type == a._NET_WM_WINDOW_TYPE_NORMAL) return "AXStandardWindow";
-        if (type == a._NET_WM_WINDOW_TYPE_DIALOG) return "AXDialog";
-        if (type == a._NET_WM_WINDOW_TYPE_DESKTOP || type == a._NET_WM_WINDOW_TYPE_DOCK ||
-            type == a._NET_WM_WINDOW_TYPE_SPLASH) {
+        if (type == a.NET_WM_WINDOW_TYPE_NORMAL) return "AXStandardWindow";
+        if (type == a.NET_WM_WINDOW_TYPE_DIALOG) return "AXDialog";
+        if (type == a.NET_WM_WINDOW_TYPE_DESKTOP || type == a.NET_WM_WINDOW_TYPE_DOCK ||
+            type == a.NET_WM_WINDOW_TYPE_SPLASH) {
             return "AXUnknown";
         }
     }
     if (!window.windowTypes.empty()) return "AXFloatingWindow";  // utility, toolbar, menu, ...
     // Untyped transient windows count as dialogs.
     return window.transientFor != XCB_NONE ? "AXDialog" : "AXStandardWindow";
-}
-
-std::vector<ClientWindow> X11Accessibility::clientsFrontToBack() {
-    auto ids = windows_.clientsBottomToTop();
-    std::reverse(ids.begin(), ids.end());
-    std::vector<ClientWindow> result;
-    for (auto& w : windows_.inspect(ids)) {
-        if (w) result.push_back(std::move(*w));
-    }
-    return result;
 }
 
 AXError X11Accessibility::readApplication(Pid pid, std::string_view attribute, Value& value) {
@@ -225,14 +215,14 @@ AXError X11Accessibility::readApplication(Pid pid, std::string_view attribute, V
         return AXError::kAXErrorSuccess;
     }
     if (attribute == "AXTitle") {
-        auto name = applicationName(pid, clientsFrontToBack());
+        auto name = applicationName(pid, windows_.clientsFrontToBack());
         if (!name) return AXError::kAXErrorNoValue;
         value = *name;
         return AXError::kAXErrorSuccess;
     }
     if (attribute == "AXWindows") {
         Value::Array elements;
-        for (const auto& w : clientsFrontToBack()) {
+        for (const auto& w : windows_.clientsFrontToBack()) {
             if (w.pid == pid) elements.emplace_back(Element::window(w.id));
         }
         value = std::move(elements);
@@ -308,20 +298,20 @@ AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& to,
         return conn_.broken() ? AXError::kAXErrorCannotComplete : AXError::kAXErrorInvalidUIElement;
     }
 
-    if (window.hasState(a._NET_WM_STATE_MAXIMIZED_VERT) ||
-        window.hasState(a._NET_WM_STATE_MAXIMIZED_HORZ)) {
+    if (window.hasState(a.NET_WM_STATE_MAXIMIZED_VERT) ||
+        window.hasState(a.NET_WM_STATE_MAXIMIZED_HORZ)) {
         // A maximized window would snap back: restore it first.
-        conn_.sendRootMessage(window.id, a._NET_WM_STATE,
-                              {kStateRemove, a._NET_WM_STATE_MAXIMIZED_VERT,
-                               a._NET_WM_STATE_MAXIMIZED_HORZ, kSourcePager, 0});
+        conn_.sendRootMessage(window.id, a.NET_WM_STATE,
+                              {kStateRemove, a.NET_WM_STATE_MAXIMIZED_VERT,
+                               a.NET_WM_STATE_MAXIMIZED_HORZ, kSourcePager, 0});
     }
-    if (windows_.windowManagerSupports(a._NET_MOVERESIZE_WINDOW)) {
+    if (windows_.windowManagerSupports(a.NET_MOVERESIZE_WINDOW)) {
         // North-west gravity: (x, y) is where the frame's outer corner goes, whatever gravity
         // the client asked for, so repeated moves cannot drift by the decoration size.
         std::uint32_t flags = kNorthWestGravity | (kSourcePager << 12);
         if (move) flags |= (1U << 8) | (1U << 9);
         if (resize) flags |= (1U << 10) | (1U << 11);
-        conn_.sendRootMessage(window.id, a._NET_MOVERESIZE_WINDOW,
+        conn_.sendRootMessage(window.id, a.NET_MOVERESIZE_WINDOW,
                               {flags, asWord(to.x), asWord(to.y), width, height});
     } else {
         // ICCCM: the window manager places the frame's corner where an unframed window's
@@ -348,7 +338,7 @@ AXError X11Accessibility::performAction(const Element& element, std::string_view
     if (action != "AXRaise") return AXError::kAXErrorActionUnsupported;
     windows_.changed(window->id);
     if (windows_.windowManagerRunning()) {
-        conn_.sendRootMessage(window->id, conn_.atoms()._NET_ACTIVE_WINDOW,
+        conn_.sendRootMessage(window->id, conn_.atoms().NET_ACTIVE_WINDOW,
                               {kSourcePager, 0, 0, 0, 0});
     } else {
         const std::uint32_t above = XCB_STACK_MODE_ABOVE;

@@ -45,25 +45,11 @@ Point X11DesktopServices::mouseLocation() {
         Point{double(pointer->rootX), double(pointer->rootY)});
 }
 
-std::optional<Rect> X11DesktopServices::workArea() {
-    if (!windows_.windowManagerRunning()) return std::nullopt;
-    const auto& a = conn_.atoms();
-    auto area = conn_.getProperty(conn_.root(), a._NET_WORKAREA, 4096).words();
-    if (!area || area->size() < 4) return std::nullopt;
-    std::size_t desktop =
-        conn_.getProperty(conn_.root(), a._NET_CURRENT_DESKTOP).firstWord().value_or(0);
-    if (desktop * 4 + 4 > area->size()) desktop = 0;
-    const auto* w = area->data() + desktop * 4;
-    // x and y are CARDINALs holding signed values.
-    return Rect{double(static_cast<std::int32_t>(w[0])), double(static_cast<std::int32_t>(w[1])),
-                double(w[2]), double(w[3])};
-}
-
 std::vector<Screen> X11DesktopServices::screens() {
     if (conn_.broken()) return {};
     const auto monitors = conn_.monitors();
     const auto space = CoordinateSpace::fromMonitors(monitors);
-    const auto area = workArea();
+    const auto area = windows_.workArea();
     std::vector<Screen> result;
     result.reserve(monitors.size());
     for (const auto& m : monitors) {
@@ -81,15 +67,8 @@ std::optional<Screen> X11DesktopServices::mainScreen() {
 }
 
 std::optional<std::string> X11DesktopServices::runningApplicationName(Pid pid) {
-    std::vector<ClientWindow> clients;
-    if (!conn_.broken()) {
-        auto ids = windows_.clientsBottomToTop();
-        std::reverse(ids.begin(), ids.end());
-        for (auto& w : windows_.inspect(ids)) {
-            if (w) clients.push_back(std::move(*w));
-        }
-    }
-    return applicationName(pid, clients);
+    if (conn_.broken()) return applicationName(pid, {});
+    return applicationName(pid, windows_.clientsFrontToBack());
 }
 
 Pid X11DesktopServices::ownProcessId() {

@@ -28,8 +28,6 @@ public:
     void reapFinishedChildren();
 
 private:
-    std::optional<Rect> workArea();
-
     XConnection& conn_;
     X11Windows& windows_;
     std::vector<pid_t> children_;

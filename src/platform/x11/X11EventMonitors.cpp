@@ -56,11 +56,9 @@ bool X11EventMonitors::start(std::string& error) {
     auto stateCookie = xcb_xkb_get_state(c, XCB_XKB_ID_USE_CORE_KBD);
     auto pointerCookie = conn_.sendQueryPointer(conn_.root());
 
-    xcb_generic_error_t* xiError = xcb_request_check(c, xiCookie);
-    xcb_generic_error_t* xkbError = xcb_request_check(c, xkbCookie);
+    const ReplyPtr<xcb_generic_error_t> xiError(xcb_request_check(c, xiCookie));
+    const ReplyPtr<xcb_generic_error_t> xkbError(xcb_request_check(c, xkbCookie));
     const bool selected = xiError == nullptr && xkbError == nullptr;
-    std::free(xiError);
-    std::free(xkbError);
     ReplyPtr<xcb_xkb_get_state_reply_t> state(xcb_xkb_get_state_reply(c, stateCookie, nullptr));
     auto pointer = conn_.takePointer(pointerCookie);
     if (!selected) {
@@ -235,7 +233,7 @@ bool X11EventMonitors::belongsToThisProcess(EventType type) {
 std::optional<Pid> X11EventMonitors::pidOfWindowChain(xcb_window_t start, bool followPointer) {
     // The first window on the way that names its process decides: down the pointer's path
     // from the root, or up from the focus window.
-    const xcb_atom_t pidAtom = conn_.atoms()._NET_WM_PID;
+    const xcb_atom_t pidAtom = conn_.atoms().NET_WM_PID;
     xcb_window_t current = start;
     for (int depth = 0; depth < kMaxWindowDepth && current != XCB_NONE; ++depth) {
         auto pidCookie = conn_.sendGetProperty(current, pidAtom);

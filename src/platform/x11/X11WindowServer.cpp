@@ -8,19 +8,15 @@ namespace tugworth::x11 {
 
 Value X11WindowServer::copyWindowListInfo(std::uint32_t options, std::uint32_t relativeToWindow) {
     if (conn_.broken()) return Value();
-    auto ids = windows_.clientsBottomToTop();
-    std::reverse(ids.begin(), ids.end());
+    const std::vector<ClientWindow>& all = windows_.clientsFrontToBack();
+    auto end = all.end();
     if ((options & kCGWindowListOptionOnScreenAboveWindow) != 0 &&
         relativeToWindow != kCGNullWindowID) {
         // Only what lies above the given window; a window not in the list leaves nothing out.
-        auto it = std::find(ids.begin(), ids.end(), relativeToWindow);
-        if (it != ids.end()) ids.erase(it, ids.end());
+        end = std::find_if(all.begin(), all.end(),
+                           [&](const ClientWindow& w) { return w.id == relativeToWindow; });
     }
-
-    std::vector<ClientWindow> clients;
-    for (auto& w : windows_.inspect(ids)) {
-        if (w) clients.push_back(std::move(*w));
-    }
+    const std::vector<ClientWindow> clients(all.begin(), end);
     const auto& a = conn_.atoms();
     const bool onScreenOnly = (options & kCGWindowListOptionOnScreenOnly) != 0;
     const bool excludeDesktop = (options & kCGWindowListExcludeDesktopElements) != 0;
@@ -30,7 +26,7 @@ Value X11WindowServer::copyWindowListInfo(std::uint32_t options, std::uint32_t r
     for (const auto& w : clients) {
         if (onScreenOnly && !w.viewable) continue;
         if (excludeDesktop &&
-            (w.hasType(a._NET_WM_WINDOW_TYPE_DESKTOP) || w.hasType(a._NET_WM_WINDOW_TYPE_DOCK))) {
+            (w.hasType(a.NET_WM_WINDOW_TYPE_DESKTOP) || w.hasType(a.NET_WM_WINDOW_TYPE_DOCK))) {
             continue;
         }
         list.emplace_back(describe(w, space, clients));
@@ -62,10 +58,10 @@ Value::Dictionary X11WindowServer::describe(const ClientWindow& window,
 
 int X11WindowServer::layerOf(const ClientWindow& window) const {
     const auto& a = conn_.atoms();
-    if (window.hasType(a._NET_WM_WINDOW_TYPE_DESKTOP)) return kLayerDesktop;
-    if (window.hasType(a._NET_WM_WINDOW_TYPE_DOCK)) return kLayerDock;
-    if (window.hasState(a._NET_WM_STATE_ABOVE)) return kLayerAbove;
-    if (window.hasState(a._NET_WM_STATE_BELOW)) return kLayerBelow;
+    if (window.hasType(a.NET_WM_WINDOW_TYPE_DESKTOP)) return kLayerDesktop;
+    if (window.hasType(a.NET_WM_WINDOW_TYPE_DOCK)) return kLayerDock;
+    if (window.hasState(a.NET_WM_STATE_ABOVE)) return kLayerAbove;
+    if (window.hasState(a.NET_WM_STATE_BELOW)) return kLayerBelow;
     return kLayerNormal;
 }
 

@@ -6,43 +6,10 @@
 #include "platform/x11/Processes.h"
 
 namespace tugworth::x11 {
-namespace {
-
-// WM_NAME is ISO Latin-1 when typed STRING: re-encode it so that every title is UTF-8.
-std::string latin1ToUtf8(const std::string& in) {
-    std::string out;
-    out.reserve(in.size());
-    for (char ch : in) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
-
-std::string withoutTrailingNuls(std::string s) {
-    while (!s.empty() && s.back() == '\0') s.pop_back();
-    return s;
-}
-
-}  // namespace
-
 CoordinateSpace CoordinateSpace::fromMonitors(const std::vector<Monitor>& monitors) {
     if (monitors.empty()) return {};
     const Rect& main = monitors.front().rootRect;
     return {{main.x, main.y}, main.height};
-}
-
-bool ClientWindow::hasType(xcb_atom_t atom) const {
-    return std::find(windowTypes.begin(), windowTypes.end(), atom) != windowTypes.end();
-}
-
-bool ClientWindow::hasState(xcb_atom_t atom) const {
-    return std::find(states.begin(), states.end(), atom) != states.end();
 }
 
 void X11Windows::watch() {
@@ -64,10 +31,11 @@ void X11Windows::observe(const xcb_generic_event_t& event) {
         case XCB_PROPERTY_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
             if (e.window == conn_.root() &&
-                (e.atom == a._NET_SUPPORTING_WM_CHECK || e.atom == a._NET_SUPPORTED)) {
+                (e.atom == a.NET_SUPPORTING_WM_CHECK || e.atom == a.NET_SUPPORTED)) {
                 wmRunning_.reset();
                 wmSupported_.reset();
             }
+            if (e.window == recent_) recentKept_.reset();
             break;
         }
         case XCB_DESTROY_NOTIFY: {
@@ -76,7 +44,7 @@ void X11Windows::observe(const xcb_generic_event_t& event) {
                 wmRunning_.reset();
                 wmSupported_.reset();
             }
-            scoped_.erase(e.window);
+            if (e.window == recent_) recentKept_.reset();
             ownsSubtree_.clear();
             break;
         }
@@ -93,48 +61,65 @@ void X11Windows::observe(const xcb_generic_event_t& event) {
 
 void X11Windows::enterScope() {
     ++scopeDepth_;
-    scoped_.clear();
-    scopedPointer_.reset();
-    scopeStart_ = std::chrono::steady_clock::now();
-    if (recent_ == XCB_NONE || scopeStart_ - recentAt_ > kRecentLifetime || conn_.broken()) return;
+    snapshot_ = {};
+    lastRead_ = std::chrono::steady_clock::now();
+    if (recent_ == XCB_NONE || lastRead_ - recentAt_ > kRecentLifetime || conn_.broken()) return;
     // A drag changes the same window at every motion and reads the pointer first: both are
-    // asked for together, in one round trip.
-    const std::vector<xcb_window_t> windows{recent_};
-    const auto cookies = sendInspection(windows);
+    // asked for together, in one round trip. While the window reports no property change,
+    // only its map state and place are asked again.
+    if (recentKept_) {
+        const auto cookies = sendPlacement(conn_, recent_);
+        const auto pointerCookie = conn_.sendQueryPointer(conn_.root());
+        if (!takePlacement(conn_, cookies, *recentKept_)) recentKept_.reset();
+        snapshot_.pointer = conn_.takePointer(pointerCookie);
+        snapshot_.windows[recent_] = recentKept_;
+        return;
+    }
+    const auto cookies = sendInspection(conn_, recent_);
     const auto pointerCookie = conn_.sendQueryPointer(conn_.root());
-    scoped_[recent_] = std::move(takeInspection(windows, cookies).front());
-    scopedPointer_ = conn_.takePointer(pointerCookie);
+    auto window = takeInspection(conn_, cookies);
+    snapshot_.pointer = conn_.takePointer(pointerCookie);
+    if (window && !window->pid) window->pid = conn_.takeClientPid(conn_.sendClientPid(recent_));
+    if (watching_ && !conn_.broken()) recentKept_ = window;
+    snapshot_.windows[recent_] = std::move(window);
 }
 
 void X11Windows::changed(xcb_window_t window) {
-    scoped_.erase(window);
+    // A move changes the window, a raise the stacking order: all but the pointer is read anew.
+    const auto pointer = snapshot_.pointer;
+    snapshot_ = {};
+    snapshot_.pointer = pointer;
+    if (window != recent_ && watching_) {
+        // Told of its property changes, we can keep its properties from one event to the next.
+        const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+        const std::uint32_t properties = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        if (recent_ != XCB_NONE)
+            xcb_change_window_attributes(conn_.raw(), recent_, XCB_CW_EVENT_MASK, &none);
+        xcb_change_window_attributes(conn_.raw(), window, XCB_CW_EVENT_MASK, &properties);
+        recentKept_.reset();
+    }
     recent_ = window;
     recentAt_ = std::chrono::steady_clock::now();
 }
 
 void X11Windows::leaveScope() {
     --scopeDepth_;
-    scoped_.clear();
-    scopedPointer_.reset();
-    scopeStart_ = std::chrono::steady_clock::now();
+    snapshot_ = {};
+    lastRead_ = std::chrono::steady_clock::now();
 }
 
 bool X11Windows::scopeActive() {
     if (scopeDepth_ == 0) return false;
-    // A handler that waits (a modal alert) must not go on with what it read before.
     const auto now = std::chrono::steady_clock::now();
-    if (now - scopeStart_ > kScopeLifetime) {
-        scoped_.clear();
-        scopedPointer_.reset();
-        scopeStart_ = now;
-    }
+    if (now - lastRead_ > kScopeLifetime) snapshot_ = {};
+    lastRead_ = now;
     return true;
 }
 
 bool X11Windows::windowManagerRunning() {
     if (watching_ && wmRunning_) return *wmRunning_;
     const auto& a = conn_.atoms();
-    auto check = conn_.getProperty(conn_.root(), a._NET_SUPPORTING_WM_CHECK).firstWord();
+    auto check = conn_.getProperty(conn_.root(), a.NET_SUPPORTING_WM_CHECK).firstWord();
     bool running = false;
     if (check && *check != XCB_NONE) {
         if (watching_) {
@@ -143,7 +128,7 @@ bool X11Windows::windowManagerRunning() {
             xcb_change_window_attributes(conn_.raw(), *check, XCB_CW_EVENT_MASK, &mask);
         }
         // A window manager that died leaves the root property behind, naming a window that is gone.
-        auto self = conn_.getProperty(*check, a._NET_SUPPORTING_WM_CHECK).firstWord();
+        auto self = conn_.getProperty(*check, a.NET_SUPPORTING_WM_CHECK).firstWord();
         running = self && *self == *check;
     }
     if (watching_ && !conn_.broken()) {
@@ -155,7 +140,7 @@ bool X11Windows::windowManagerRunning() {
 
 bool X11Windows::windowManagerSupports(xcb_atom_t atom) {
     if (!watching_ || !wmSupported_) {
-        auto words = conn_.getProperty(conn_.root(), conn_.atoms()._NET_SUPPORTED, 4096).words();
+        auto words = conn_.getProperty(conn_.root(), conn_.atoms().NET_SUPPORTED, 4096).words();
         std::vector<std::uint32_t> supported = words.value_or(std::vector<std::uint32_t>{});
         if (!watching_ || conn_.broken()) {
             return std::find(supported.begin(), supported.end(), atom) != supported.end();
@@ -167,9 +152,9 @@ bool X11Windows::windowManagerSupports(xcb_atom_t atom) {
 
 std::optional<PointerState> X11Windows::pointer() {
     const bool scoped = scopeActive();
-    if (scoped && scopedPointer_) return scopedPointer_;
+    if (scoped && snapshot_.pointer) return snapshot_.pointer;
     auto state = conn_.queryPointer(conn_.root());
-    if (scoped) scopedPointer_ = state;
+    if (scoped) snapshot_.pointer = state;
     return state;
 }
 
@@ -182,7 +167,7 @@ bool X11Windows::subtreeHasProcess(xcb_window_t topLevel, Pid pid) {
         if (auto it = ownsSubtree_.find(topLevel); it != ownsSubtree_.end()) return it->second;
     }
     constexpr int kMaxDepth = 8;
-    const xcb_atom_t pidAtom = conn_.atoms()._NET_WM_PID;
+    const xcb_atom_t pidAtom = conn_.atoms().NET_WM_PID;
     bool found = false;
     // One round trip per level of the tree: every window's process and children at once.
     std::vector<xcb_window_t> level{topLevel};
@@ -205,7 +190,27 @@ bool X11Windows::subtreeHasProcess(xcb_window_t topLevel, Pid pid) {
 }
 
 std::vector<xcb_window_t> X11Windows::clientsBottomToTop() {
-    auto stacking = conn_.getProperty(conn_.root(), conn_.atoms()._NET_CLIENT_LIST_STACKING, 65536);
+    const bool scoped = scopeActive();
+    if (scoped && snapshot_.clients) return *snapshot_.clients;
+    auto clients = readClientList();
+    if (scoped && !conn_.broken()) snapshot_.clients = clients;
+    return clients;
+}
+
+const std::vector<ClientWindow>& X11Windows::clientsFrontToBack() {
+    if (scopeActive() && snapshot_.frontToBackKept) return frontToBack_;
+    auto ids = clientsBottomToTop();
+    std::reverse(ids.begin(), ids.end());
+    frontToBack_.clear();
+    for (auto& w : inspect(ids)) {
+        if (w) frontToBack_.push_back(std::move(*w));
+    }
+    snapshot_.frontToBackKept = scopeActive() && !conn_.broken();
+    return frontToBack_;
+}
+
+std::vector<xcb_window_t> X11Windows::readClientList() {
+    auto stacking = conn_.getProperty(conn_.root(), conn_.atoms().NET_CLIENT_LIST_STACKING, 65536);
     if (stacking.exists() && windowManagerRunning()) {
         auto words = stacking.words();
         return words ? std::vector<xcb_window_t>(words->begin(), words->end())
@@ -230,110 +235,62 @@ std::vector<xcb_window_t> X11Windows::clientsBottomToTop() {
 
 std::vector<std::optional<ClientWindow>> X11Windows::inspect(
     const std::vector<xcb_window_t>& windows) {
-    auto result = takeInspection(windows, sendInspection(windows));
-    if (scopeActive() && !conn_.broken()) {
-        for (std::size_t i = 0; i < windows.size(); ++i) scoped_[windows[i]] = result[i];
-    }
-    return result;
-}
-
-std::vector<X11Windows::Cookies> X11Windows::sendInspection(
-    const std::vector<xcb_window_t>& windows) {
-    const auto& a = conn_.atoms();
-    std::vector<Cookies> cookies;
-    cookies.reserve(windows.size());
+    if (!scopeActive()) return inspectWindows(conn_, windows);
+    std::vector<xcb_window_t> unread;
     for (xcb_window_t w : windows) {
-        cookies.push_back(
-            {conn_.sendGetAttributes(w), conn_.sendGetGeometry(w), conn_.sendTranslateToRoot(w),
-             conn_.sendGetProperty(w, a._NET_FRAME_EXTENTS),
-             conn_.sendGetProperty(w, a._NET_WM_PID), conn_.sendGetProperty(w, a._NET_WM_NAME),
-             conn_.sendGetProperty(w, XCB_ATOM_WM_NAME),
-             conn_.sendGetProperty(w, XCB_ATOM_WM_CLASS),
-             conn_.sendGetProperty(w, a._NET_WM_WINDOW_TYPE),
-             conn_.sendGetProperty(w, a._NET_WM_STATE), conn_.sendGetProperty(w, a.WM_STATE),
-             conn_.sendGetProperty(w, XCB_ATOM_WM_TRANSIENT_FOR)});
+        if (!snapshot_.windows.contains(w)) unread.push_back(w);
     }
-    return cookies;
-}
-
-std::vector<std::optional<ClientWindow>> X11Windows::takeInspection(
-    const std::vector<xcb_window_t>& windows, const std::vector<Cookies>& cookies) {
-    const auto& a = conn_.atoms();
+    auto read = inspectWindows(conn_, unread);
+    if (conn_.broken()) return std::vector<std::optional<ClientWindow>>(windows.size());
+    for (std::size_t i = 0; i < unread.size(); ++i)
+        snapshot_.windows[unread[i]] = std::move(read[i]);
     std::vector<std::optional<ClientWindow>> result;
     result.reserve(windows.size());
-    for (std::size_t i = 0; i < windows.size(); ++i) {
-        const Cookies& c = cookies[i];
-        auto attributes = conn_.takeAttributes(c.attributes);
-        auto geometry = conn_.takeGeometry(c.geometry);
-        auto origin = conn_.takeTranslation(c.translation);
-        Property props[] = {conn_.takeProperty(c.extents),  conn_.takeProperty(c.pid),
-                            conn_.takeProperty(c.netName),  conn_.takeProperty(c.wmName),
-                            conn_.takeProperty(c.wmClass),  conn_.takeProperty(c.types),
-                            conn_.takeProperty(c.states),   conn_.takeProperty(c.wmState),
-                            conn_.takeProperty(c.transient)};
-        if (!attributes || !geometry || !origin) {
-            result.emplace_back();
-            continue;
-        }
-        ClientWindow w;
-        w.id = windows[i];
-        w.viewable = attributes->mapState == XCB_MAP_STATE_VIEWABLE;
-        if (auto e = props[0].words(); e && e->size() >= 4) {
-            w.extents = {(*e)[0], (*e)[1], (*e)[2], (*e)[3]};
-        }
-        w.borderWidth = geometry->borderWidth;
-        w.clientSize = {double(geometry->width), double(geometry->height)};
-        const double bw = double(w.borderWidth);
-        w.frame = {origin->x - bw - double(w.extents.left), origin->y - bw - double(w.extents.top),
-                   double(geometry->width) + 2.0 * bw + double(w.extents.left + w.extents.right),
-                   double(geometry->height) + 2.0 * bw + double(w.extents.top + w.extents.bottom)};
-        // A pid of no running process (a client on another host, or in a sandbox with its
-        // own process numbers) says nothing: the server is asked who created the window.
-        if (auto pid = props[1].firstWord();
-            pid && *pid > 0 && *pid <= 0x7fffffffU && processIsRunning(static_cast<Pid>(*pid))) {
-            w.pid = static_cast<Pid>(*pid);
-        }
-        if (auto name = props[2].bytes(); name && props[2].type() == a.UTF8_STRING) {
-            w.title = withoutTrailingNuls(*name);
-        } else if (auto legacy = props[3].bytes()) {
-            w.title = props[3].type() == XCB_ATOM_STRING
-                          ? latin1ToUtf8(withoutTrailingNuls(*legacy))
-                          : withoutTrailingNuls(*legacy);
-        }
-        if (auto cls = props[4].bytes()) {
-            // "instance\0class\0"
-            const auto split = cls->find('\0');
-            if (split != std::string::npos) {
-                auto name = withoutTrailingNuls(cls->substr(split + 1));
-                if (!name.empty()) w.className = latin1ToUtf8(name);
-            }
-        }
-        if (auto types = props[5].words()) w.windowTypes = *types;
-        if (auto states = props[6].words()) w.states = *states;
-        w.wmState = props[7].firstWord();
-        if (auto transient = props[8].firstWord()) w.transientFor = *transient;
-        result.emplace_back(std::move(w));
-    }
-    // Windows that do not name their process: ask the server who created them, in one batch.
-    std::vector<XConnection::ClientPidCookie> pidCookies(result.size());
-    for (std::size_t i = 0; i < result.size(); ++i) {
-        if (result[i] && !result[i]->pid) pidCookies[i] = conn_.sendClientPid(result[i]->id);
-    }
-    for (std::size_t i = 0; i < result.size(); ++i) {
-        if (pidCookies[i].sent) result[i]->pid = conn_.takeClientPid(pidCookies[i]);
-    }
+    for (xcb_window_t w : windows) result.push_back(snapshot_.windows[w]);
     return result;
 }
 
 std::optional<ClientWindow> X11Windows::inspect(xcb_window_t window) {
     if (scopeActive()) {
-        if (auto it = scoped_.find(window); it != scoped_.end()) return it->second;
+        if (auto it = snapshot_.windows.find(window); it != snapshot_.windows.end())
+            return it->second;
     }
     return std::move(inspect(std::vector<xcb_window_t>{window}).front());
 }
 
 std::optional<xcb_window_t> X11Windows::activeClient() {
-    auto active = conn_.getProperty(conn_.root(), conn_.atoms()._NET_ACTIVE_WINDOW).firstWord();
+    const bool scoped = scopeActive();
+    if (scoped && snapshot_.activeClient) return *snapshot_.activeClient;
+    auto active = readActiveClient();
+    if (scoped && !conn_.broken()) snapshot_.activeClient = active;
+    return active;
+}
+
+std::optional<Rect> X11Windows::workArea() {
+    const bool scoped = scopeActive();
+    if (scoped && snapshot_.workArea) return *snapshot_.workArea;
+    auto area = readWorkArea();
+    if (scoped && !conn_.broken()) snapshot_.workArea = area;
+    return area;
+}
+
+std::optional<Rect> X11Windows::readWorkArea() {
+    if (!windowManagerRunning()) return std::nullopt;
+    const auto& a = conn_.atoms();
+    const auto areaCookie = conn_.sendGetProperty(conn_.root(), a.NET_WORKAREA, 4096);
+    const auto desktopCookie = conn_.sendGetProperty(conn_.root(), a.NET_CURRENT_DESKTOP);
+    const auto area = conn_.takeProperty(areaCookie).words();
+    std::size_t desktop = conn_.takeProperty(desktopCookie).firstWord().value_or(0);
+    if (!area || area->size() < 4) return std::nullopt;
+    if (desktop * 4 + 4 > area->size()) desktop = 0;
+    const auto* w = area->data() + desktop * 4;
+    // x and y are CARDINALs holding signed values.
+    return Rect{double(static_cast<std::int32_t>(w[0])), double(static_cast<std::int32_t>(w[1])),
+                double(w[2]), double(w[3])};
+}
+
+std::optional<xcb_window_t> X11Windows::readActiveClient() {
+    auto active = conn_.getProperty(conn_.root(), conn_.atoms().NET_ACTIVE_WINDOW).firstWord();
     if (active && *active != XCB_NONE && windowManagerRunning()) return *active;
     // Without a window manager the focus sits on a top-level (or one of its descendants).
     auto focus = conn_.inputFocus();

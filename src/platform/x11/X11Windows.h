@@ -1,5 +1,6 @@
 // Client windows as the window manager (or, without one, the root) presents them: the stacking
-// list, each window's outer frame and EWMH/ICCCM properties, read in batches.
+// list, each window's outer frame and EWMH/ICCCM properties, read in batches and, while one
+// event is handled, kept in one snapshot.
 #pragma once
 
 #include <xcb/xcb.h>
@@ -13,6 +14,7 @@
 
 #include "platform/Element.h"
 #include "platform/Geometry.h"
+#include "platform/x11/WindowInspection.h"
 #include "platform/x11/XConnection.h"
 
 namespace tugworth::x11 {
@@ -39,40 +41,15 @@ struct CoordinateSpace {
     }
 };
 
-struct FrameExtents {
-    std::uint32_t left = 0;
-    std::uint32_t right = 0;
-    std::uint32_t top = 0;
-    std::uint32_t bottom = 0;
-};
-
-// What one client window looked like when it was read.
-struct ClientWindow {
-    xcb_window_t id = XCB_NONE;
-    bool viewable = false;
-    Rect frame;  // the outer frame (decorations and border included), root coordinates
-    FrameExtents extents;
-    std::uint32_t borderWidth = 0;
-    Size clientSize;  // inside the border
-    std::optional<Pid> pid;
-    std::optional<std::string> title;
-    std::optional<std::string> className;  // the second string of WM_CLASS
-    std::vector<std::uint32_t> windowTypes;
-    std::vector<std::uint32_t> states;
-    std::optional<std::uint32_t> wmState;  // ICCCM WM_STATE: 0 withdrawn, 1 normal, 3 iconic
-    xcb_window_t transientFor = XCB_NONE;
-
-    bool hasType(xcb_atom_t atom) const;
-    bool hasState(xcb_atom_t atom) const;
-};
-
 class X11Windows {
 public:
     explicit X11Windows(XConnection& conn) : conn_(conn) {}
 
-    // While a scope is open, a window or the pointer read again is answered from the first
-    // reading in that scope (if it is younger than kScopeLifetime): the handling of one event
-    // asks the server once. Opening or closing a scope, nested or not, forgets those readings.
+    // While a scope is open (one event being handled), every read is answered from one snapshot
+    // of the desktop: the client list, the windows, the pointer, the active window and the work
+    // area are each asked of the server once, in batches, the first time they are wanted. It is
+    // forgotten when a scope opens or closes, after each change we make, and when no read has
+    // come for kScopeLifetime (a handler that waited, on a modal alert say, reads anew).
     class ReadScope {
     public:
         explicit ReadScope(X11Windows& windows) : windows_(windows) { windows_.enterScope(); }
@@ -83,14 +60,15 @@ public:
     private:
         X11Windows& windows_;
     };
-    static constexpr auto kScopeLifetime = std::chrono::milliseconds(20);
+    static constexpr auto kScopeLifetime = std::chrono::milliseconds(200);
 
     // Selects the root events that tell when the kept answers below go stale; from then on
     // every event read from the connection must be passed to observe().
     void watch();
     void observe(const xcb_generic_event_t& event);
-    // A change we made ourselves: the window's readings in the open scope are stale. For a
-    // short while after, each new scope reads this window together with the pointer.
+    // A change we made ourselves: the open scope's snapshot is stale but for the pointer. For a
+    // short while after, each new scope reads this window together with the pointer; once
+    // watching, its properties are kept until it reports a change of one (PropertyNotify).
     void changed(xcb_window_t window);
     static constexpr auto kRecentLifetime = std::chrono::milliseconds(100);
 
@@ -110,11 +88,17 @@ public:
     // Client windows, bottom-most first: the window manager's stacking list, or without one
     // the root's viewable top-level InputOutput children.
     std::vector<xcb_window_t> clientsBottomToTop();
+    // The client windows that still exist, front-most first. The answer stays valid until the
+    // next call.
+    const std::vector<ClientWindow>& clientsFrontToBack();
 
-    // Reads the windows in one batch; nullopt for a window that no longer exists. Process
-    // ids missing from _NET_WM_PID are asked of the X-Resource extension.
+    // Reads the windows in one batch (see inspectWindows); nullopt for one that is gone.
     std::vector<std::optional<ClientWindow>> inspect(const std::vector<xcb_window_t>& windows);
     std::optional<ClientWindow> inspect(xcb_window_t window);
+
+    // The window manager's work area on the current desktop, root coordinates; nullopt when no
+    // window manager runs or it gives none (kept for the open scope).
+    std::optional<Rect> workArea();
 
     // _NET_ACTIVE_WINDOW, else the client holding the input focus; nullopt when neither.
     std::optional<xcb_window_t> activeClient();
@@ -122,16 +106,18 @@ public:
     CoordinateSpace coordinateSpace() { return CoordinateSpace::fromMonitors(conn_.monitors()); }
 
 private:
-    struct Cookies {
-        xcb_get_window_attributes_cookie_t attributes;
-        xcb_get_geometry_cookie_t geometry;
-        xcb_translate_coordinates_cookie_t translation;
-        xcb_get_property_cookie_t extents, pid, netName, wmName, wmClass, types, states, wmState,
-            transient;
+    // What the handling of one event has read so far.
+    struct Snapshot {
+        std::optional<std::vector<xcb_window_t>> clients;  // bottom-most first
+        bool frontToBackKept = false;                      // frontToBack_ belongs to it
+        std::unordered_map<xcb_window_t, std::optional<ClientWindow>> windows;
+        std::optional<PointerState> pointer;
+        std::optional<std::optional<xcb_window_t>> activeClient;
+        std::optional<std::optional<Rect>> workArea;
     };
-    std::vector<Cookies> sendInspection(const std::vector<xcb_window_t>& windows);
-    std::vector<std::optional<ClientWindow>> takeInspection(
-        const std::vector<xcb_window_t>& windows, const std::vector<Cookies>& cookies);
+    std::vector<xcb_window_t> readClientList();
+    std::optional<xcb_window_t> readActiveClient();
+    std::optional<Rect> readWorkArea();
     void enterScope();
     void leaveScope();
     bool scopeActive();
@@ -139,11 +125,12 @@ private:
     XConnection& conn_;
     bool watching_ = false;
     int scopeDepth_ = 0;
-    std::chrono::steady_clock::time_point scopeStart_;
-    std::unordered_map<xcb_window_t, std::optional<ClientWindow>> scoped_;
-    std::optional<PointerState> scopedPointer_;
+    std::chrono::steady_clock::time_point lastRead_;
+    Snapshot snapshot_;
+    std::vector<ClientWindow> frontToBack_;
     xcb_window_t recent_ = XCB_NONE;  // the window we changed last, and when
     std::chrono::steady_clock::time_point recentAt_;
+    std::optional<ClientWindow> recentKept_;  // its last whole reading, while no property changed
     std::optional<bool> wmRunning_;
     xcb_window_t wmCheck_ = XCB_NONE;
     std::optional<std::vector<std::uint32_t>> wmSupported_;

@@ -24,7 +24,7 @@ ReplyPtr<Reply> take(xcb_connection_t* conn, Cookie cookie,
                      Reply* (*replyFn)(xcb_connection_t*, Cookie, xcb_generic_error_t**)) {
     xcb_generic_error_t* error = nullptr;
     ReplyPtr<Reply> reply(replyFn(conn, cookie, &error));
-    std::free(error);
+    ReplyPtr<xcb_generic_error_t> dropped(error);
     return reply;
 }
 
@@ -125,37 +125,32 @@ void XConnection::internAtoms() {
         std::string_view name;
         xcb_atom_t Atoms::*field;
     };
-#define TUGWORTH_ATOM(n) \
-    Entry {              \
-#n, &Atoms::n    \
-    }
     static constexpr std::array kEntries{
-        TUGWORTH_ATOM(UTF8_STRING),
-        TUGWORTH_ATOM(WM_STATE),
-        TUGWORTH_ATOM(_NET_SUPPORTED),
-        TUGWORTH_ATOM(_NET_SUPPORTING_WM_CHECK),
-        TUGWORTH_ATOM(_NET_CLIENT_LIST_STACKING),
-        TUGWORTH_ATOM(_NET_ACTIVE_WINDOW),
-        TUGWORTH_ATOM(_NET_CURRENT_DESKTOP),
-        TUGWORTH_ATOM(_NET_WORKAREA),
-        TUGWORTH_ATOM(_NET_WM_NAME),
-        TUGWORTH_ATOM(_NET_WM_PID),
-        TUGWORTH_ATOM(_NET_WM_STATE),
-        TUGWORTH_ATOM(_NET_WM_STATE_HIDDEN),
-        TUGWORTH_ATOM(_NET_WM_STATE_MAXIMIZED_VERT),
-        TUGWORTH_ATOM(_NET_WM_STATE_MAXIMIZED_HORZ),
-        TUGWORTH_ATOM(_NET_WM_STATE_ABOVE),
-        TUGWORTH_ATOM(_NET_WM_STATE_BELOW),
-        TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE),
-        TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_DESKTOP),
-        TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_DOCK),
-        TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_DIALOG),
-        TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_NORMAL),
-        TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_SPLASH),
-        TUGWORTH_ATOM(_NET_FRAME_EXTENTS),
-        TUGWORTH_ATOM(_NET_MOVERESIZE_WINDOW),
+        Entry{"UTF8_STRING", &Atoms::UTF8_STRING},
+        Entry{"WM_STATE", &Atoms::WM_STATE},
+        Entry{"_NET_SUPPORTED", &Atoms::NET_SUPPORTED},
+        Entry{"_NET_SUPPORTING_WM_CHECK", &Atoms::NET_SUPPORTING_WM_CHECK},
+        Entry{"_NET_CLIENT_LIST_STACKING", &Atoms::NET_CLIENT_LIST_STACKING},
+        Entry{"_NET_ACTIVE_WINDOW", &Atoms::NET_ACTIVE_WINDOW},
+        Entry{"_NET_CURRENT_DESKTOP", &Atoms::NET_CURRENT_DESKTOP},
+        Entry{"_NET_WORKAREA", &Atoms::NET_WORKAREA},
+        Entry{"_NET_WM_NAME", &Atoms::NET_WM_NAME},
+        Entry{"_NET_WM_PID", &Atoms::NET_WM_PID},
+        Entry{"_NET_WM_STATE", &Atoms::NET_WM_STATE},
+        Entry{"_NET_WM_STATE_HIDDEN", &Atoms::NET_WM_STATE_HIDDEN},
+        Entry{"_NET_WM_STATE_MAXIMIZED_VERT", &Atoms::NET_WM_STATE_MAXIMIZED_VERT},
+        Entry{"_NET_WM_STATE_MAXIMIZED_HORZ", &Atoms::NET_WM_STATE_MAXIMIZED_HORZ},
+        Entry{"_NET_WM_STATE_ABOVE", &Atoms::NET_WM_STATE_ABOVE},
+        Entry{"_NET_WM_STATE_BELOW", &Atoms::NET_WM_STATE_BELOW},
+        Entry{"_NET_WM_WINDOW_TYPE", &Atoms::NET_WM_WINDOW_TYPE},
+        Entry{"_NET_WM_WINDOW_TYPE_DESKTOP", &Atoms::NET_WM_WINDOW_TYPE_DESKTOP},
+        Entry{"_NET_WM_WINDOW_TYPE_DOCK", &Atoms::NET_WM_WINDOW_TYPE_DOCK},
+        Entry{"_NET_WM_WINDOW_TYPE_DIALOG", &Atoms::NET_WM_WINDOW_TYPE_DIALOG},
+        Entry{"_NET_WM_WINDOW_TYPE_NORMAL", &Atoms::NET_WM_WINDOW_TYPE_NORMAL},
+        Entry{"_NET_WM_WINDOW_TYPE_SPLASH", &Atoms::NET_WM_WINDOW_TYPE_SPLASH},
+        Entry{"_NET_FRAME_EXTENTS", &Atoms::NET_FRAME_EXTENTS},
+        Entry{"_NET_MOVERESIZE_WINDOW", &Atoms::NET_MOVERESIZE_WINDOW},
     };
-#undef TUGWORTH_ATOM
     std::array<xcb_intern_atom_cookie_t, kEntries.size()> cookies{};
     for (std::size_t i = 0; i < kEntries.size(); ++i) {
         cookies[i] = xcb_intern_atom(conn_, 0, static_cast<std::uint16_t>(kEntries[i].name.size()),
@@ -385,10 +380,8 @@ void XConnection::configure(xcb_window_t window, std::uint16_t mask, const std::
 bool XConnection::configureNow(xcb_window_t window, std::uint16_t mask,
                                const std::uint32_t* values) {
     auto cookie = xcb_configure_window_checked(conn_, window, mask, values);
-    xcb_generic_error_t* error = xcb_request_check(conn_, cookie);
-    const bool done = error == nullptr && !broken();
-    std::free(error);
-    return done;
+    const ReplyPtr<xcb_generic_error_t> error(xcb_request_check(conn_, cookie));
+    return error == nullptr && !broken();
 }
 
 }  // namespace tugworth::x11

@@ -7,7 +7,6 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,41 +14,37 @@
 
 #include "platform/Element.h"
 #include "platform/Geometry.h"
+#include "platform/x11/ReplyPtr.h"
 
 namespace tugworth::x11 {
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <class T>
-using ReplyPtr = std::unique_ptr<T, FreeDeleter>;
-
-// The atoms the platform reads and writes, interned once per connection.
+// The atoms the platform reads and writes, interned once per connection in one batch. Each
+// field is named after its atom, without the leading underscore.
 struct Atoms {
     xcb_atom_t UTF8_STRING = XCB_NONE;
     xcb_atom_t WM_STATE = XCB_NONE;
-    xcb_atom_t _NET_SUPPORTED = XCB_NONE;
-    xcb_atom_t _NET_SUPPORTING_WM_CHECK = XCB_NONE;
-    xcb_atom_t _NET_CLIENT_LIST_STACKING = XCB_NONE;
-    xcb_atom_t _NET_ACTIVE_WINDOW = XCB_NONE;
-    xcb_atom_t _NET_CURRENT_DESKTOP = XCB_NONE;
-    xcb_atom_t _NET_WORKAREA = XCB_NONE;
-    xcb_atom_t _NET_WM_NAME = XCB_NONE;
-    xcb_atom_t _NET_WM_PID = XCB_NONE;
-    xcb_atom_t _NET_WM_STATE = XCB_NONE;
-    xcb_atom_t _NET_WM_STATE_HIDDEN = XCB_NONE;
-    xcb_atom_t _NET_WM_STATE_MAXIMIZED_VERT = XCB_NONE;
-    xcb_atom_t _NET_WM_STATE_MAXIMIZED_HORZ = XCB_NONE;
-    xcb_atom_t _NET_WM_STATE_ABOVE = XCB_NONE;
-    xcb_atom_t _NET_WM_STATE_BELOW = XCB_NONE;
-    xcb_atom_t _NET_WM_WINDOW_TYPE = XCB_NONE;
-    xcb_atom_t _NET_WM_WINDOW_TYPE_DESKTOP = XCB_NONE;
-    xcb_atom_t _NET_WM_WINDOW_TYPE_DOCK = XCB_NONE;
-    xcb_atom_t _NET_WM_WINDOW_TYPE_DIALOG = XCB_NONE;
-    xcb_atom_t _NET_WM_WINDOW_TYPE_NORMAL = XCB_NONE;
-    xcb_atom_t _NET_WM_WINDOW_TYPE_SPLASH = XCB_NONE;
-    xcb_atom_t _NET_FRAME_EXTENTS = XCB_NONE;
-    xcb_atom_t _NET_MOVERESIZE_WINDOW = XCB_NONE;
+    xcb_atom_t NET_SUPPORTED = XCB_NONE;
+    xcb_atom_t NET_SUPPORTING_WM_CHECK = XCB_NONE;
+    xcb_atom_t NET_CLIENT_LIST_STACKING = XCB_NONE;
+    xcb_atom_t NET_ACTIVE_WINDOW = XCB_NONE;
+    xcb_atom_t NET_CURRENT_DESKTOP = XCB_NONE;
+    xcb_atom_t NET_WORKAREA = XCB_NONE;
+    xcb_atom_t NET_WM_NAME = XCB_NONE;
+    xcb_atom_t NET_WM_PID = XCB_NONE;
+    xcb_atom_t NET_WM_STATE = XCB_NONE;
+    xcb_atom_t NET_WM_STATE_HIDDEN = XCB_NONE;
+    xcb_atom_t NET_WM_STATE_MAXIMIZED_VERT = XCB_NONE;
+    xcb_atom_t NET_WM_STATE_MAXIMIZED_HORZ = XCB_NONE;
+    xcb_atom_t NET_WM_STATE_ABOVE = XCB_NONE;
+    xcb_atom_t NET_WM_STATE_BELOW = XCB_NONE;
+    xcb_atom_t NET_WM_WINDOW_TYPE = XCB_NONE;
+    xcb_atom_t NET_WM_WINDOW_TYPE_DESKTOP = XCB_NONE;
+    xcb_atom_t NET_WM_WINDOW_TYPE_DOCK = XCB_NONE;
+    xcb_atom_t NET_WM_WINDOW_TYPE_DIALOG = XCB_NONE;
+    xcb_atom_t NET_WM_WINDOW_TYPE_NORMAL = XCB_NONE;
+    xcb_atom_t NET_WM_WINDOW_TYPE_SPLASH = XCB_NONE;
+    xcb_atom_t NET_FRAME_EXTENTS = XCB_NONE;
+    xcb_atom_t NET_MOVERESIZE_WINDOW = XCB_NONE;
 };
 
 // A property as it came back; empty when the window or the property does not exist.
@@ -122,8 +117,6 @@ public:
     std::uint8_t xinputOpcode() const { return xinputOpcode_; }
     bool hasXkb() const { return xkbFirstEvent_ != 0; }
     std::uint8_t xkbFirstEvent() const { return xkbFirstEvent_; }
-    bool hasRandrMonitors() const { return hasRandrMonitors_; }
-    bool hasXRes() const { return hasXRes_; }
 
     // Batched requests: send now, take the reply later (each cookie taken exactly once).
     xcb_get_property_cookie_t sendGetProperty(xcb_window_t window, xcb_atom_t property,
@@ -160,8 +153,6 @@ public:
     };
     ClientPidCookie sendClientPid(xcb_window_t window);
     std::optional<Pid> takeClientPid(ClientPidCookie cookie);
-    // The root size in pixels.
-    Size rootSize() const { return rootSize_; }
 
     // Requests without replies; errors come back as events and are dropped there.
     void sendRootMessage(xcb_window_t window, xcb_atom_t type, const std::uint32_t (&data)[5]);
