@@ -7,7 +7,6 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include "app/EntryPoint.h"
 #include "platform/LogSink.h"
@@ -89,12 +88,13 @@ int runOnDesktop(int argc, char** argv, StdoutLogSink& logSink, Log& log) {
         toolkit.terminate();
     };
     QObject::connect(&xEvents, &QSocketNotifier::activated, dispatch);
-    // Events read while the launch made its requests wait in the connection's queue.
-    QTimer::singleShot(0, dispatch);
-
-    // One write of the log each time the loop has nothing left to do.
+    // Before the loop sleeps: the events any request read into the connection's queue (the
+    // launch's, a timer's), which the socket notifier cannot see; then one write of the log.
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     [&logSink] { logSink.flush(); });
+                     [&] {
+                         dispatch();
+                         logSink.flush();
+                     });
 
     QuitOnSignals quitOnSignals([&](int signal) {
         log.info("Quitting on ", signalName(signal));

@@ -2,14 +2,15 @@
 // states, URL arguments and the session check.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/Log.h"
 #include "platform/x11/InputStream.h"
+#include "platform/x11/PendingFrames.h"
 #include "platform/x11/Processes.h"
-#include "platform/x11/X11Accessibility.h"
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11DesktopServices.h"
 
@@ -22,9 +23,9 @@ TEST(PendingFrames, ReportsTheRequestUntilTheServerCatchesUp) {
     PendingFrames pending;
     const auto t0 = Clock::now();
     const Rect a{100, 100, 50, 50}, b{110, 105, 50, 50}, c{120, 110, 50, 50};
-    pending.requested(7, a, b, t0);
+    pending.requested(7, a, b, {}, t0);
     EXPECT_EQ(pending.effective(7, a, t0), b);  // not applied yet
-    pending.requested(7, a, c, t0);             // a second step before the first landed
+    pending.requested(7, a, c, {}, t0);         // a second step before the first landed
     EXPECT_EQ(pending.effective(7, b, t0), c);  // the first landed, the second not yet
     EXPECT_EQ(pending.effective(7, c, t0), c);  // landed: the entry is gone
     EXPECT_EQ(pending.effective(7, a, t0), a);
@@ -38,7 +39,7 @@ TEST(PendingFrames, FollowsAWindowManagerManyStepsBehind) {
     const auto t0 = Clock::now();
     const auto step = [](int i) { return Rect{100.0 + 3.0 * i, 100.0, 50, 50}; };
     constexpr int kSteps = 300;
-    for (int i = 1; i <= kSteps; ++i) pending.requested(7, step(0), step(i), t0);
+    for (int i = 1; i <= kSteps; ++i) pending.requested(7, step(0), step(i), {}, t0);
     for (int landed = 0; landed < kSteps; landed += 37) {
         ASSERT_EQ(pending.effective(7, step(landed), t0), step(kSteps)) << "after " << landed;
     }
@@ -50,13 +51,49 @@ TEST(PendingFrames, GivesWayToTheServerWhenTheRequestIsAdjustedOrIgnored) {
     PendingFrames pending;
     const auto t0 = Clock::now();
     const Rect a{0, 0, 300, 200}, asked{0, 0, 305, 203}, adjusted{0, 0, 304, 197};
-    pending.requested(1, a, asked, t0);
+    pending.requested(1, a, asked, {}, t0);
     EXPECT_EQ(pending.effective(1, adjusted, t0), adjusted);  // size increments, constraints
     EXPECT_EQ(pending.effective(1, a, t0), a);
 
-    pending.requested(2, a, asked, t0);
+    pending.requested(2, a, asked, {}, t0);
     EXPECT_EQ(pending.effective(2, a, t0 + PendingFrames::kPatience + std::chrono::milliseconds(1)),
               a);
+}
+
+// A terminal resized in whole cells: each step builds on the size asked for, not on the
+// rounded one, so a shrink and a grow by the same amount come back; a request the window
+// manager ignores is reported as refused once its patience has run out.
+TEST(PendingFrames, RoundedAnswersReadAsTheRequestAndIgnoredOnesAsRefused) {
+    PendingFrames pending;
+    const auto t0 = Clock::now();
+    // xterm: 2 px border, cells of 6x13, no minimum beyond the base of 4x4.
+    const std::vector<std::uint32_t> hints{0x150, 0,  0, 0, 0, 10, 17, 0, 0,
+                                           6,     13, 0, 0, 0, 0,  4,  4, 1};
+    const SizeRules rules = SizeRules::fromNormalHints(hints, {4, 4});
+    const auto wmAnswer = [](Rect r) {  // what the window manager shows: whole cells
+        r.width = 8 + 6 * std::floor((r.width - 8) / 6);
+        r.height = 8 + 13 * std::floor((r.height - 8) / 13);
+        return r;
+    };
+    const Rect start{0, 0, 488, 320};
+    Rect server = start;
+    for (const double d : {-5.0, 5.0}) {
+        for (int i = 0; i < 30; ++i) {
+            const Rect read = pending.effective(1, server, t0);
+            pending.requested(1, server, {0, 0, read.width + d, read.height + d}, rules, t0);
+            server = wmAnswer(pending.effective(1, server, t0));
+        }
+        if (d < 0) {
+            EXPECT_EQ(pending.effective(1, server, t0), (Rect{0, 0, 338, 170}));
+        }
+    }
+    EXPECT_EQ(server, start);
+    EXPECT_EQ(pending.effective(1, {0, 0, 494, 320}, t0), (Rect{0, 0, 494, 320}));  // not ours
+
+    pending.requested(2, start, {10, 0, 488, 320}, rules, t0);
+    EXPECT_FALSE(pending.refused(2, start, t0 + PendingFrames::kPatience));
+    pending.requested(2, start, {10, 0, 488, 320}, rules, t0);
+    EXPECT_TRUE(pending.refused(2, start, t0 + 2 * PendingFrames::kRefusalPatience));
 }
 
 TEST(ModifierMap, FindsSuperAndAltWhereverTheKeymapPutsThem) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/x11/ClientWindows.h"
 #include "platform/x11/Processes.h"
 
 namespace tugworth::x11 {
@@ -60,7 +61,7 @@ void X11Windows::watch() {
 void X11Windows::observe(const xcb_generic_event_t& event) {
     if (conn_.noteMonitorEvent(event)) return;
     const auto& a = conn_.atoms();
-    switch (event.response_type & 0x7f) {
+    switch (event.response_type & kEventTypeMask) {
         case XCB_PROPERTY_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
             if (e.window == conn_.root() &&
@@ -205,27 +206,7 @@ bool X11Windows::subtreeHasProcess(xcb_window_t topLevel, Pid pid) {
 }
 
 std::vector<xcb_window_t> X11Windows::clientsBottomToTop() {
-    auto stacking = conn_.getProperty(conn_.root(), conn_.atoms()._NET_CLIENT_LIST_STACKING, 65536);
-    if (stacking.exists() && windowManagerRunning()) {
-        auto words = stacking.words();
-        return words ? std::vector<xcb_window_t>(words->begin(), words->end())
-                     : std::vector<xcb_window_t>{};
-    }
-    // No window manager: the top-level windows themselves are the clients.
-    auto tree = conn_.queryTree(conn_.root());
-    if (!tree) return {};
-    std::vector<xcb_get_window_attributes_cookie_t> cookies;
-    cookies.reserve(tree->children.size());
-    for (xcb_window_t child : tree->children) cookies.push_back(conn_.sendGetAttributes(child));
-    std::vector<xcb_window_t> result;
-    for (std::size_t i = 0; i < cookies.size(); ++i) {
-        auto attributes = conn_.takeAttributes(cookies[i]);
-        if (attributes && attributes->mapState == XCB_MAP_STATE_VIEWABLE &&
-            !attributes->overrideRedirect && attributes->inputOutput) {
-            result.push_back(tree->children[i]);
-        }
-    }
-    return result;
+    return clientWindowsBottomToTop(conn_, windowManagerRunning());
 }
 
 std::vector<std::optional<ClientWindow>> X11Windows::inspect(

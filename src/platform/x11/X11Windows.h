@@ -107,8 +107,7 @@ public:
     // destroyed, mapped, unmapped or reparented.
     bool subtreeHasProcess(xcb_window_t topLevel, Pid pid);
 
-    // Client windows, bottom-most first: the window manager's stacking list, or without one
-    // the root's viewable top-level InputOutput children.
+    // Client windows, bottom-most first (see clientWindowsBottomToTop).
     std::vector<xcb_window_t> clientsBottomToTop();
 
     // Reads the windows in one batch; nullopt for a window that no longer exists. Process

@@ -135,6 +135,7 @@ void XConnection::internAtoms() {
         TUGWORTH_ATOM(_NET_SUPPORTED),
         TUGWORTH_ATOM(_NET_SUPPORTING_WM_CHECK),
         TUGWORTH_ATOM(_NET_CLIENT_LIST_STACKING),
+        TUGWORTH_ATOM(_NET_CLIENT_LIST),
         TUGWORTH_ATOM(_NET_ACTIVE_WINDOW),
         TUGWORTH_ATOM(_NET_CURRENT_DESKTOP),
         TUGWORTH_ATOM(_NET_WORKAREA),
@@ -146,6 +147,7 @@ void XConnection::internAtoms() {
         TUGWORTH_ATOM(_NET_WM_STATE_MAXIMIZED_HORZ),
         TUGWORTH_ATOM(_NET_WM_STATE_ABOVE),
         TUGWORTH_ATOM(_NET_WM_STATE_BELOW),
+        TUGWORTH_ATOM(_NET_WM_STATE_FULLSCREEN),
         TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE),
         TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_DESKTOP),
         TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_DOCK),
@@ -154,6 +156,8 @@ void XConnection::internAtoms() {
         TUGWORTH_ATOM(_NET_WM_WINDOW_TYPE_SPLASH),
         TUGWORTH_ATOM(_NET_FRAME_EXTENTS),
         TUGWORTH_ATOM(_NET_MOVERESIZE_WINDOW),
+        TUGWORTH_ATOM(I3_SOCKET_PATH),
+        TUGWORTH_ATOM(I3_FLOATING_WINDOW),
     };
 #undef TUGWORTH_ATOM
     std::array<xcb_intern_atom_cookie_t, kEntries.size()> cookies{};
@@ -307,7 +311,7 @@ void XConnection::watchMonitors() {
 
 bool XConnection::noteMonitorEvent(const xcb_generic_event_t& event) {
     if (!hasRandrMonitors_) return false;
-    const int type = event.response_type & 0x7f;
+    const int type = event.response_type & kEventTypeMask;
     if (type != randrFirstEvent_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY &&
         type != randrFirstEvent_ + XCB_RANDR_NOTIFY) {
         return false;

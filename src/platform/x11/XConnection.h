@@ -24,6 +24,9 @@ struct FreeDeleter {
 template <class T>
 using ReplyPtr = std::unique_ptr<T, FreeDeleter>;
 
+// An event's response_type without the bit that marks an event sent by another client.
+constexpr std::uint8_t kEventTypeMask = 0x7f;
+
 // The atoms the platform reads and writes, interned once per connection.
 struct Atoms {
     xcb_atom_t UTF8_STRING = XCB_NONE;
@@ -31,6 +34,7 @@ struct Atoms {
     xcb_atom_t _NET_SUPPORTED = XCB_NONE;
     xcb_atom_t _NET_SUPPORTING_WM_CHECK = XCB_NONE;
     xcb_atom_t _NET_CLIENT_LIST_STACKING = XCB_NONE;
+    xcb_atom_t _NET_CLIENT_LIST = XCB_NONE;
     xcb_atom_t _NET_ACTIVE_WINDOW = XCB_NONE;
     xcb_atom_t _NET_CURRENT_DESKTOP = XCB_NONE;
     xcb_atom_t _NET_WORKAREA = XCB_NONE;
@@ -42,6 +46,7 @@ struct Atoms {
     xcb_atom_t _NET_WM_STATE_MAXIMIZED_HORZ = XCB_NONE;
     xcb_atom_t _NET_WM_STATE_ABOVE = XCB_NONE;
     xcb_atom_t _NET_WM_STATE_BELOW = XCB_NONE;
+    xcb_atom_t _NET_WM_STATE_FULLSCREEN = XCB_NONE;
     xcb_atom_t _NET_WM_WINDOW_TYPE = XCB_NONE;
     xcb_atom_t _NET_WM_WINDOW_TYPE_DESKTOP = XCB_NONE;
     xcb_atom_t _NET_WM_WINDOW_TYPE_DOCK = XCB_NONE;
@@ -50,6 +55,8 @@ struct Atoms {
     xcb_atom_t _NET_WM_WINDOW_TYPE_SPLASH = XCB_NONE;
     xcb_atom_t _NET_FRAME_EXTENTS = XCB_NONE;
     xcb_atom_t _NET_MOVERESIZE_WINDOW = XCB_NONE;
+    xcb_atom_t I3_SOCKET_PATH = XCB_NONE;  // i3 runs
+    xcb_atom_t I3_FLOATING_WINDOW = XCB_NONE;
 };
 
 // A property as it came back; empty when the window or the property does not exist.
