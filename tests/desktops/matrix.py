@@ -17,7 +17,9 @@ from desktop import Desktop, Program, Timeout, wait_until  # noqa: E402
 QT_CLIENT = os.environ.get("TUGWORTH_QT_CLIENT", "desktops_qt_client")
 DRAG, RESIZE = ("super", "ctrl"), ("super", "ctrl", "shift")
 
-I3_CONFIG = 'font pango:monospace 8\nfor_window [title="^float-"] floating enable\n'
+# Windows titled tw-... float; others are tiled.
+I3_CONFIG = ('# i3 config file (v4)\nfont pango:monospace 8\nfor_window [title="^tw-"] floating enable\n'
+             'for_window [class="^Gtk3-widget-factory$"] floating enable\n')
 COMMANDS = {
     "openbox": ["openbox", "--sm-disable"],
     "fluxbox": ["fluxbox"],
@@ -83,9 +85,10 @@ class Matrix:
         self.program = Program(self.desktop.env)
         self.program.wait_for_line("kAXErrorNotEnoughPrecision")
 
-    def gesture(self, window, keys, moves, chained_sleep=None):
-        """Holds `keys` over `window`, makes the motions in one XTEST stream, waits until the
-        program has handled the last, and releases. Answers the pointer's total motion."""
+    def gesture(self, window, keys, moves, chained_sleep=None, until=None, more=()):
+        """Holds `keys` over `window`, makes the motions in one XTEST stream (then, once
+        `until` holds, the `more` motions), waits until the program has handled the last, and
+        releases. Answers the pointer's total motion."""
         x, y, w, h = self.desktop.geometry(window)
         self.desktop.xdotool("mousemove", x + min(w // 2, 60), y + min(h // 2, 60))
         state = "Resizing" if "shift" in keys else "Dragging"
@@ -101,6 +104,10 @@ class Matrix:
             if chained_sleep:
                 script += ["sleep", chained_sleep]
         self.desktop.xdotool(*script)
+        if until:
+            wait_until(until, "the window to change midway", seconds=5)
+            self.desktop.xdotool(*[a for dx, dy in more
+                                   for a in ("mousemove_relative", "--", str(dx), str(dy))])
         end = self.desktop.pointer()
         # Events are handled in order: once Shift's change is logged (a resize from a drag,
         # a drag from a resize), every motion before it has been handled.
@@ -147,7 +154,7 @@ class Matrix:
         self.cell(name, "FAIL: " + ", ".join(problems) if problems else "refused-and-logged")
 
     def run(self):
-        d, prefix = self.desktop, ("float-" if self.wm == "i3" else "")
+        d, prefix = self.desktop, "tw-"  # titles of no window manager's own windows
         clock = d.open(["xclock", "-geometry", "200x160+700+200", "-title", prefix + "clock"],
                        prefix + "clock")
         self.drag("xclock drag", clock, [(25, 10), (-7, 31), (40, -12)] * 3)
@@ -160,34 +167,41 @@ class Matrix:
                       prefix + "term")
         x, y, w, h = d.geometry(term)
         cw, ch = d.increments(term)
+        # In one gesture the size asked for follows the pointer exactly; across two, the
+        # first one's rounding to whole cells remains.
+        self.gesture(term, RESIZE, [(-5, -5)] * 30, more=[(5, 5)] * 30,
+                     until=lambda: d.geometry(term)[2] <= w - 150 + cw)
+        self.cell("xterm shrink by (150,150) and back, one gesture", self.settle(term, (x, y, w, h)))
         self.gesture(term, RESIZE, [(-5, -5)] * 30)
-        near = lambda got, want: all(abs(g - v) < c for g, v, c in zip(got[2:], want[2:], (cw, ch))) \
-            and got[:2] == want[:2]
+        near = lambda got, want: got[:2] == want[:2] and all(
+            abs(g - v) <= c for g, v, c in zip(got[2:], want[2:], (cw, ch)))
         shrunk = self.settle(term, (x, y, w - 150, h - 150), near)
         self.gesture(term, RESIZE, [(5, 5)] * 30)
-        self.cell("xterm shrink by (150,150) then grow back",
-                  shrunk or self.settle(term, (x, y, w, h), near))
+        self.cell("xterm shrink by (150,150), then grow back", shrunk or self.settle(
+            term, (x, y, w, h), near) or "within one cell")
 
         gtk = d.open(["gtk3-widget-factory"], "gtk3-widget-factory")
-        self.drag("GTK 3 client-side decorations drag", gtk, [(30, 20), (25, 15)] * 3)
+        self.drag("GTK 3 client-side decorations drag", gtk, [(-30, -20), (-25, -15)] * 3)
 
         qt = d.open([QT_CLIENT, prefix + "qt"], prefix + "qt")
         dialog = d.wait_for_window("--name", f"^{prefix}qt-dialog$")
         x, y, w, h = d.geometry(qt)
-        self.gesture(qt, RESIZE, [(-40, -40)] * 6)  # below the minimum size, then back
-        self.gesture(qt, RESIZE, [(40, 40)] * 6)
+        # Below the minimum size and back in one gesture.
+        self.gesture(qt, RESIZE, [(-40, -40)] * 6, more=[(40, 40)] * 6,
+                     until=lambda: d.geometry(qt)[2] <= 240)
         self.cell("Qt window shrunk past its minimum and back", self.settle(qt, (x, y, w, h)))
         self.drag("Qt transient dialog drag", dialog, [(-30, -20)] * 4)
 
         if self.wm == "i3":
             tiled = d.open(["xterm", "-title", "tiled-term"], "tiled-term")
             self.refused("i3 tiled xterm drag", tiled)
-        if self.wm != "none":
+        if self.wm not in ("none", "i3"):  # i3 does not maximize
             big = d.open([QT_CLIENT, prefix + "maxi", "maximized"], prefix + "maxi")
-            wait_until(lambda: "MAXIMIZED" in d.states(big) or self.wm == "i3", "maximized")
+            wait_until(lambda: "MAXIMIZED" in d.states(big), "maximized")
             self.gesture(big, DRAG, [(30, 40), (20, 20)])
             self.cell("maximized Qt window drag (restored to 400x300)", self.settle(
                 big, (400, 300), lambda got, want: got[2:] == want and "MAXIMIZED" not in d.states(big)))
+        if self.wm != "none":
             full = d.open([QT_CLIENT, prefix + "full", "fullscreen"], prefix + "full")
             wait_until(lambda: "FULLSCREEN" in d.states(full), "full screen")
             self.refused("full-screen Qt window drag", full)
@@ -210,8 +224,13 @@ def main():
     try:
         matrix.start()
         matrix.run()
+    except Exception:
+        print("\n".join(matrix.program.snapshot()[-60:]) if matrix.program else "")
+        raise
     finally:
         matrix.close()
+    if os.environ.get("TUGWORTH_MATRIX_LOG"):
+        print("\n".join(matrix.program.snapshot()))
     for name, outcome in matrix.results:
         print(f"{wm:8} | {name:45} | {outcome}")
     return 0 if all(not o.startswith(("wanted", "FAIL")) for _, o in matrix.results) else 1

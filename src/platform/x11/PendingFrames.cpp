@@ -85,7 +85,8 @@ Rect PendingFrames::effective(xcb_window_t window, const Rect& serverFrame, Cloc
     if (it == entries_.end()) return serverFrame;
     Entry& entry = it->second;
     const auto age = now - entry.at;
-    if (age <= kGestureGap && entry.rules.isAnswerTo(entry.requested, serverFrame)) {
+    if (age <= kGestureGap && entry.answersCount &&
+        entry.rules.isAnswerTo(entry.requested, serverFrame)) {
         return entry.requested;
     }
     if (age <= kPatience && passesThrough(entry.passedThrough, entry.rules, serverFrame)) {
@@ -107,6 +108,10 @@ bool PendingFrames::refused(xcb_window_t window, const Rect& serverFrame, Clock:
     return untouched;
 }
 
+void PendingFrames::forgetAnswers() {
+    for (auto& [window, entry] : entries_) entry.answersCount = false;
+}
+
 const SizeRules* PendingFrames::rules(xcb_window_t window) const {
     auto it = entries_.find(window);
     return it == entries_.end() ? nullptr : &it->second.rules;
@@ -119,10 +124,10 @@ void PendingFrames::requested(xcb_window_t window, const Rect& serverFrame, cons
     constexpr std::size_t kMaxSteps = 1024;
     auto [it, fresh] = entries_.try_emplace(window);
     Entry& entry = it->second;
-    const bool continues = !fresh && now - entry.at <= kGestureGap &&
-                           entry.passedThrough.size() < kMaxSteps &&
-                           (rules.isAnswerTo(entry.requested, serverFrame) ||
-                            passesThrough(entry.passedThrough, rules, serverFrame));
+    const bool continues =
+        !fresh && now - entry.at <= kGestureGap && entry.passedThrough.size() < kMaxSteps &&
+        ((entry.answersCount && rules.isAnswerTo(entry.requested, serverFrame)) ||
+         passesThrough(entry.passedThrough, rules, serverFrame));
     if (continues) {
         entry.passedThrough.push_back(entry.requested);
     } else {
@@ -132,6 +137,7 @@ void PendingFrames::requested(xcb_window_t window, const Rect& serverFrame, cons
     entry.requested = requested;
     entry.rules = rules;
     entry.at = now;
+    entry.answersCount = true;
 }
 
 }  // namespace tugworth::x11

@@ -40,7 +40,7 @@ class PendingFrames {
 public:
     using Clock = std::chrono::steady_clock;
     static constexpr auto kPatience = std::chrono::milliseconds(300);
-    // Requests further apart than this are separate gestures.
+    // Requests further apart than this are separate gestures, whatever the modifiers did.
     static constexpr auto kGestureGap = std::chrono::milliseconds(1000);
     // A request that changed nothing at all in this time was refused.
     static constexpr auto kRefusalPatience = std::chrono::milliseconds(1000);
@@ -52,6 +52,9 @@ public:
     bool refused(xcb_window_t window, const Rect& serverFrame, Clock::time_point now);
     // The size rules kept for the window's gesture, if one goes on.
     const SizeRules* rules(xcb_window_t window) const;
+    // Ends the gesture: frames that are answers to requests read as the server's again;
+    // requests still on their way stay.
+    void forgetAnswers();
     // Records a request for `requested` made while the server showed `serverFrame`.
     void requested(xcb_window_t window, const Rect& serverFrame, const Rect& requested,
                    const SizeRules& rules, Clock::time_point now);
@@ -63,6 +66,7 @@ private:
         Rect requested;
         SizeRules rules;
         Clock::time_point at;
+        bool answersCount = true;  // until the gesture ends
     };
     std::unordered_map<xcb_window_t, Entry> entries_;
 };

@@ -287,18 +287,24 @@ AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& fro
     const std::uint32_t height =
         clientExtent(to.height, window.extents.top + window.extents.bottom + bw2);
 
+    const auto now = PendingFrames::Clock::now();
+    const Rect expected{std::round(to.x), std::round(to.y),
+                        std::round(resize ? to.width : from.width),
+                        std::round(resize ? to.height : from.height)};
     if (!windows_.windowManagerRunning()) {
         // Nobody frames the window: its outer corner is its own position.
         const ConfigureRequest request = configureRequest(to, width, height, move, resize);
-        // Waiting for the server makes the change visible to everyone once we answer.
+        const SizeRules rules = sizeRules(window);
+        // Waiting for the server makes the change visible to everyone once we answer. A
+        // client may then hold itself to its own minimum size: that is its answer.
         if (conn_.configureNow(window.id, request.mask, request.values.data())) {
+            pending_.requested(window.id, window.frame, expected, rules, now);
             return AXError::kAXErrorSuccess;
         }
         return conn_.broken() ? AXError::kAXErrorCannotComplete : AXError::kAXErrorInvalidUIElement;
     }
 
     // Asking what will not be done would only report a success that never happens.
-    const auto now = PendingFrames::Clock::now();
     if (refusesFrameChanges(window) || pending_.refused(window.id, window.frame, now)) {
         return AXError::kAXErrorCannotComplete;
     }
@@ -311,7 +317,10 @@ AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& fro
                               {kStateRemove, a._NET_WM_STATE_MAXIMIZED_VERT,
                                a._NET_WM_STATE_MAXIMIZED_HORZ, kSourcePager, 0});
     }
-    if (windows_.windowManagerSupports(a._NET_MOVERESIZE_WINDOW)) {
+    // Fluxbox grows a window by its title bar at every _NET_MOVERESIZE_WINDOW; it places
+    // frames right for configure requests.
+    if (windows_.windowManagerSupports(a._NET_MOVERESIZE_WINDOW) &&
+        windows_.windowManagerName() != "Fluxbox") {
         // North-west gravity: (x, y) is where the frame's outer corner goes, whatever gravity
         // the client asked for, so repeated moves cannot drift by the decoration size.
         std::uint32_t flags = kNorthWestGravity | (kSourcePager << kMoveResizeSourceShift);
@@ -327,12 +336,7 @@ AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& fro
     }
     if (conn_.broken()) return AXError::kAXErrorCannotComplete;
     // The restored size of a maximized window is the window manager's to choose.
-    if (!maximized) {
-        const Rect expected{std::round(to.x), std::round(to.y),
-                            std::round(resize ? to.width : from.width),
-                            std::round(resize ? to.height : from.height)};
-        pending_.requested(window.id, window.frame, expected, rules, now);
-    }
+    if (!maximized) pending_.requested(window.id, window.frame, expected, rules, now);
     return AXError::kAXErrorSuccess;
 }
 

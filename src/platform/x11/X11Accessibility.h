@@ -24,6 +24,10 @@ public:
                               const Value& value) override;
     AXError performAction(const Element& element, std::string_view action) override;
 
+    // The modifiers changed: a gesture ends or begins, and frames read from here on are the
+    // server's (the requested frames of the last one no longer stand in for them).
+    void gestureBoundary() { pending_.forgetAnswers(); }
+
 private:
     std::optional<ClientWindow> liveWindow(const Element& element);
     AXError readWindow(const ClientWindow& window, std::string_view attribute, Value& value);

@@ -172,7 +172,7 @@ void X11EventMonitors::deliverTaken() {
                 kMotionBatchDistance) {
             continue;
         }
-        deliver(e);
+        deliver(e, pointer);
         if (pointer) deliveredAt_ = {pointer->rootX, pointer->rootY};
     }
 }
@@ -228,9 +228,11 @@ bool X11EventMonitors::hasLocalHandler(std::uint64_t mask) const {
     return false;
 }
 
-void X11EventMonitors::deliver(const Event& event) {
+void X11EventMonitors::deliver(const Event& event, const std::optional<PointerState>& pointer) {
     // The handlers read the pointer and the target window several times per event.
+    if (event.type == EventType::FlagsChanged && modifiersChanging_) modifiersChanging_();
     X11Windows::ReadScope scope(windows_);
+    if (pointer) windows_.keepPointer(*pointer);
     const std::uint64_t mask = maskOf(event.type);
     if (hasLocalHandler(mask) && belongsToThisProcess(event.type)) {
         // Index loops: a handler may install further monitors while we walk the list.

@@ -54,6 +54,7 @@ void X11Windows::watch() {
     conn_.flush();
     wmRunning_.reset();
     wmSupported_.reset();
+    wmName_.reset();
     ownsSubtree_.clear();
     watching_ = true;
 }
@@ -68,6 +69,8 @@ void X11Windows::observe(const xcb_generic_event_t& event) {
                 (e.atom == a._NET_SUPPORTING_WM_CHECK || e.atom == a._NET_SUPPORTED)) {
                 wmRunning_.reset();
                 wmSupported_.reset();
+                wmName_.reset();
+                wmName_.reset();
             }
             break;
         }
@@ -76,6 +79,8 @@ void X11Windows::observe(const xcb_generic_event_t& event) {
             if (e.window == wmCheck_) {
                 wmRunning_.reset();
                 wmSupported_.reset();
+                wmName_.reset();
+                wmName_.reset();
             }
             scoped_.erase(e.window);
             ownsSubtree_.clear();
@@ -164,6 +169,24 @@ bool X11Windows::windowManagerSupports(xcb_atom_t atom) {
         wmSupported_ = std::move(supported);
     }
     return std::find(wmSupported_->begin(), wmSupported_->end(), atom) != wmSupported_->end();
+}
+
+std::string X11Windows::windowManagerName() {
+    if (watching_ && wmName_) return *wmName_;
+    std::string name;
+    if (windowManagerRunning()) {
+        const auto& a = conn_.atoms();
+        auto check = conn_.getProperty(conn_.root(), a._NET_SUPPORTING_WM_CHECK).firstWord();
+        if (check)
+            name =
+                withoutTrailingNuls(conn_.getProperty(*check, a._NET_WM_NAME).bytes().value_or(""));
+    }
+    if (watching_ && !conn_.broken()) wmName_ = name;
+    return name;
+}
+
+void X11Windows::keepPointer(const PointerState& pointer) {
+    if (scopeActive()) scopedPointer_ = pointer;
 }
 
 std::optional<PointerState> X11Windows::pointer() {
