@@ -18,8 +18,11 @@ QT_CLIENT = os.environ.get("TUGWORTH_QT_CLIENT", "desktops_qt_client")
 DRAG, RESIZE = ("super", "ctrl"), ("super", "ctrl", "shift")
 
 # Windows titled tw-... float; others are tiled.
-I3_CONFIG = ('# i3 config file (v4)\nfont pango:monospace 8\nfor_window [title="^tw-"] floating enable\n'
-             'for_window [class="^Gtk3-widget-factory$"] floating enable\n')
+I3_CONFIG = """# i3 config file (v4)
+font pango:monospace 8
+for_window [title="^tw-"] floating enable
+for_window [class="^Gtk3-widget-factory$"] floating enable
+"""
 COMMANDS = {
     "openbox": ["openbox", "--sm-disable"],
     "fluxbox": ["fluxbox"],
@@ -48,14 +51,18 @@ class WindowManagerDesktop(Desktop):
             f.write("Win95Keys=0\nTaskBarAtTop=0\n")  # Super alone would open the menu
         self.display = self._start_server()
         self.env = dict(os.environ, DISPLAY=self.display, HOME=self.home, NO_AT_BRIDGE="1",
-                        GTK_CSD="1",
-                        XDG_CONFIG_HOME=self.config_home, XDG_RUNTIME_DIR=self._runtime_dir())
+                        GTK_CSD="1", XDG_CONFIG_HOME=self.config_home,
+                        XDG_RUNTIME_DIR=self._runtime_dir())
         for variable in ("WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DBUS_SESSION_BUS_ADDRESS"):
             self.env.pop(variable, None)
         if COMMANDS[wm]:
             self.spawn([a.format(home=self.home) for a in COMMANDS[wm]])
-            wait_until(lambda: "window id" in self.x(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]),
-                       f"{wm} to start")
+            check = ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]
+            try:
+                wait_until(lambda: "window id" in self.x(check), f"{wm} to start")
+            except Timeout:
+                self.close()
+                raise
 
     def open(self, argv, title):
         self.spawn(argv)
@@ -76,14 +83,9 @@ class WindowManagerDesktop(Desktop):
 
 class Matrix:
     def __init__(self, wm):
-        self.wm = wm
+        self.wm, self.results = wm, []
         self.desktop = WindowManagerDesktop(wm)
-        self.program = None
-        self.results = []
-
-    def start(self):
         self.program = Program(self.desktop.env)
-        self.program.wait_for_line("kAXErrorNotEnoughPrecision")
 
     def gesture(self, window, keys, moves, chained_sleep=None, until=None, more=()):
         """Holds `keys` over `window`, makes the motions in one XTEST stream (then, once
@@ -134,11 +136,6 @@ class Matrix:
         dx, dy = self.gesture(window, DRAG, moves, **kw)
         self.cell(name, self.settle(window, (x + dx, y + dy, w, h)))
 
-    def resize(self, name, window, moves):
-        x, y, w, h = self.desktop.geometry(window)
-        dx, dy = self.gesture(window, RESIZE, moves)
-        self.cell(name, self.settle(window, (x, y, w + dx, h + dy)))
-
     def refused(self, name, window, keys=DRAG):
         before = self.desktop.geometry(window)
         successes, failures = (self.program.count("[SUCCESS] Window frame set"),
@@ -161,7 +158,9 @@ class Matrix:
         # The last step is larger: motion within 2 px of the last delivery waits for more.
         self.drag("xclock slow drag, 100 motions of 1 px", clock, [(1, 0)] * 100 + [(3, 0)],
                   chained_sleep="0.001")
-        self.resize("xclock resize", clock, [(30, 20), (15, 25), (-20, -10)])
+        x, y, w, h = d.geometry(clock)
+        dx, dy = self.gesture(clock, RESIZE, [(30, 20), (15, 25), (-20, -10)])
+        self.cell("xclock resize", self.settle(clock, (x, y, w + dx, h + dy)))
 
         term = d.open(["xterm", "-geometry", "80x24+500+100", "-title", prefix + "term"],
                       prefix + "term")
@@ -171,7 +170,8 @@ class Matrix:
         # first one's rounding to whole cells remains.
         self.gesture(term, RESIZE, [(-5, -5)] * 30, more=[(5, 5)] * 30,
                      until=lambda: d.geometry(term)[2] <= w - 150 + cw)
-        self.cell("xterm shrink by (150,150) and back, one gesture", self.settle(term, (x, y, w, h)))
+        self.cell("xterm shrink by (150,150) and back, one gesture",
+                  self.settle(term, (x, y, w, h)))
         self.gesture(term, RESIZE, [(-5, -5)] * 30)
         near = lambda got, want: got[:2] == want[:2] and all(
             abs(g - v) <= c for g, v, c in zip(got[2:], want[2:], (cw, ch)))
@@ -199,16 +199,16 @@ class Matrix:
             big = d.open([QT_CLIENT, prefix + "maxi", "maximized"], prefix + "maxi")
             wait_until(lambda: "MAXIMIZED" in d.states(big), "maximized")
             self.gesture(big, DRAG, [(30, 40), (20, 20)])
-            self.cell("maximized Qt window drag (restored to 400x300)", self.settle(
-                big, (400, 300), lambda got, want: got[2:] == want and "MAXIMIZED" not in d.states(big)))
+            restored = lambda got, want: got[2:] == want and "MAXIMIZED" not in d.states(big)
+            self.cell("maximized Qt window drag (restored to 400x300)",
+                      self.settle(big, (400, 300), restored))
         if self.wm != "none":
             full = d.open([QT_CLIENT, prefix + "full", "fullscreen"], prefix + "full")
             wait_until(lambda: "FULLSCREEN" in d.states(full), "full screen")
             self.refused("full-screen Qt window drag", full)
 
     def close(self):
-        if self.program:
-            self.program.stop()
+        self.program.stop()
         self.desktop.close()
 
 
@@ -222,15 +222,13 @@ def main():
         return 77
     matrix = Matrix(wm)
     try:
-        matrix.start()
+        matrix.program.wait_for_line("kAXErrorNotEnoughPrecision")
         matrix.run()
     except Exception:
-        print("\n".join(matrix.program.snapshot()[-60:]) if matrix.program else "")
+        print("\n".join(matrix.program.snapshot()[-60:]))
         raise
     finally:
         matrix.close()
-    if os.environ.get("TUGWORTH_MATRIX_LOG"):
-        print("\n".join(matrix.program.snapshot()))
     for name, outcome in matrix.results:
         print(f"{wm:8} | {name:45} | {outcome}")
     return 0 if all(not o.startswith(("wanted", "FAIL")) for _, o in matrix.results) else 1
