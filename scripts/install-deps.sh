@@ -15,7 +15,7 @@ packages=(
   # the virtual desktop the program and its tests run on
   xvfb xauth openbox xterm x11-apps x11-utils xdotool trayer imagemagick
   # the window managers and clients the desktop tests run (xfwm4 reads its settings over D-Bus)
-  fluxbox icewm xfwm4 i3-wm dbus gtk-3-examples
+  fluxbox icewm xfwm4 i3-wm dbus-daemon gtk-3-examples
   # packaging
   dpkg-dev file
 )
