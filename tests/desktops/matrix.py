@@ -138,11 +138,11 @@ class Matrix:
 
     def refused(self, name, window, keys=DRAG):
         before = self.desktop.geometry(window)
-        successes, failures = (self.program.count("[SUCCESS] Window frame set"),
+        successes, failures = (self.program.count("[SUCCESS]"),
                                self.program.count("Failed to set window frame"))
         self.gesture(window, keys, [(20, 10), (25, 15)])
         problems = []
-        if self.program.count("[SUCCESS] Window frame set") != successes:
+        if self.program.count("[SUCCESS]") != successes:
             problems.append("a success was logged")
         if self.program.count("Failed to set window frame") == failures:
             problems.append("no failure was logged")
