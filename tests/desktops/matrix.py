@@ -177,8 +177,9 @@ class Matrix:
             abs(g - v) <= c for g, v, c in zip(got[2:], want[2:], (cw, ch)))
         shrunk = self.settle(term, (x, y, w - 150, h - 150), near)
         self.gesture(term, RESIZE, [(5, 5)] * 30)
-        self.cell("xterm shrink by (150,150), then grow back", shrunk or self.settle(
-            term, (x, y, w, h), near) or "within one cell")
+        back = shrunk or self.settle(term, (x, y, w, h), near)
+        self.cell("xterm shrink by (150,150), then grow back", back or (
+            None if d.geometry(term) == (x, y, w, h) else f"within one cell: {d.geometry(term)}"))
 
         gtk = d.open(["gtk3-widget-factory"], "gtk3-widget-factory")
         self.drag("GTK 3 client-side decorations drag", gtk, [(-30, -20), (-25, -15)] * 3)
