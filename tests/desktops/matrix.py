@@ -9,6 +9,7 @@ Usage: matrix.py openbox|fluxbox|icewm|xfwm4|i3|none
 import os
 import re
 import shutil
+import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "e2e"))
@@ -27,7 +28,7 @@ COMMANDS = {
     "openbox": ["openbox", "--sm-disable"],
     "fluxbox": ["fluxbox"],
     "icewm": ["icewm"],
-    "xfwm4": ["dbus-run-session", "--", "xfwm4", "--compositor=off", "--sm-client-disable"],
+    "xfwm4": ["xfwm4", "--compositor=off", "--sm-client-disable"],
     "i3": ["i3", "-c", "{home}/i3.conf"],
     "none": None,
 }
@@ -55,6 +56,11 @@ class WindowManagerDesktop(Desktop):
                         XDG_RUNTIME_DIR=self._runtime_dir())
         for variable in ("WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DBUS_SESSION_BUS_ADDRESS"):
             self.env.pop(variable, None)
+        if wm == "xfwm4":  # a private session bus, for xfwm4's settings daemon; ended with us
+            bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"],
+                                   env=self.env, stdout=subprocess.PIPE, text=True)
+            self._processes.append(bus)
+            self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
         if COMMANDS[wm]:
             self.spawn([a.format(home=self.home) for a in COMMANDS[wm]])
             check = ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]
@@ -215,7 +221,7 @@ class Matrix:
 
 def main():
     wm = sys.argv[1]
-    needed = ["Xvfb", "xterm", "xclock", "xdotool", "xprop", "gtk3-widget-factory"]
+    needed = ["Xvfb", "xterm", "xclock", "xdotool", "xprop", "gtk3-widget-factory", "dbus-daemon"]
     needed += [COMMANDS[wm][0]] if COMMANDS[wm] else []
     missing = [tool for tool in needed if shutil.which(tool) is None]
     if missing:
