@@ -11,6 +11,7 @@ import re
 import shutil
 import subprocess
 import sys
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "e2e"))
 from desktop import Desktop, Program, Timeout, wait_until  # noqa: E402
@@ -76,6 +77,16 @@ class WindowManagerDesktop(Desktop):
         if self.wm != "none":  # managed: the window manager has framed and placed it
             wait_until(lambda: "Normal" in self.x(["xprop", "-id", str(window), "WM_STATE"]),
                        f"{title} to be managed")
+        # Some clients (GTK) size themselves again once mapped: wait for a quarter second
+        # without a change.
+        seen = {"geometry": None, "since": time.monotonic()}
+
+        def settled():
+            now = self.geometry(window)
+            if now != seen["geometry"]:
+                seen.update(geometry=now, since=time.monotonic())
+            return time.monotonic() - seen["since"] >= 0.25
+        wait_until(settled, f"{title} to keep its geometry")
         return window
 
     def states(self, window):
