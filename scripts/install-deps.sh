@@ -17,6 +17,8 @@ packages=(
   # KDE Plasma: the driver's D-Bus and Wayland parts, a headless KWin and the Wayland clients
   # its tests move (Qt 6 through qt6-wayland, GTK 3 through zenity)
   libwayland-dev plasma-wayland-protocols kwin-wayland qt6-wayland zenity dbus
+  # the window managers and clients the desktop tests run (xfwm4 reads its settings over D-Bus)
+  fluxbox icewm xfwm4 i3-wm dbus-daemon gtk-3-examples
   # packaging
   dpkg-dev file lintian appstream desktop-file-utils man-db
 )

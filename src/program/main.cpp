@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
+#include <QAbstractEventDispatcher>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include "platform/LogSink.h"
 #include "platform/wayland/kde/KdeSession.h"
@@ -73,8 +73,10 @@ int runOnDesktop(char* programName, LogSink& logSink, Log& log) {
         shell.toolkit().terminate();
     };
     QObject::connect(&xEvents, &QSocketNotifier::activated, dispatch);
-    // Events read while the launch made its requests wait in the connection's queue.
-    QTimer::singleShot(0, dispatch);
+    // Before the loop sleeps: the events any request read into the connection's queue (the
+    // launch's, a timer's), which the socket notifier cannot see.
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     dispatch);
 
     const int status = shell.run({desktop->accessibility(), desktop->windowServer(),
                                   desktop->desktop(), desktop->monitors()});

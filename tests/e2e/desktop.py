@@ -85,6 +85,8 @@ class Desktop:
     """Xvfb on a free display, with openbox and trayer (and, when asked, a private session
     bus), torn down in reverse order."""
 
+    SCREEN = "1280x800x24"
+
     def __init__(self, tray=True, bus=False):
         self._processes = []
         self.home = tempfile.mkdtemp(prefix="tugworth-e2e-")
@@ -121,7 +123,7 @@ class Desktop:
     def _start_server(self):
         read_end, write_end = os.pipe()
         self._processes.append(subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.SCREEN,
              "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
         os.close(write_end)

@@ -8,8 +8,8 @@
 
 #include "platform/Log.h"
 #include "platform/x11/InputStream.h"
+#include "platform/x11/PendingFrames.h"
 #include "platform/x11/Processes.h"
-#include "platform/x11/X11Accessibility.h"
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11DesktopServices.h"
 
@@ -22,9 +22,9 @@ TEST(PendingFrames, ReportsTheRequestUntilTheServerCatchesUp) {
     PendingFrames pending;
     const auto t0 = Clock::now();
     const Rect a{100, 100, 50, 50}, b{110, 105, 50, 50}, c{120, 110, 50, 50};
-    pending.requested(7, a, b, t0);
+    pending.requested(7, a, b, {}, t0);
     EXPECT_EQ(pending.effective(7, a, t0), b);  // not applied yet
-    pending.requested(7, a, c, t0);             // a second step before the first landed
+    pending.requested(7, a, c, {}, t0);         // a second step before the first landed
     EXPECT_EQ(pending.effective(7, b, t0), c);  // the first landed, the second not yet
     EXPECT_EQ(pending.effective(7, c, t0), c);  // landed: the entry is gone
     EXPECT_EQ(pending.effective(7, a, t0), a);
@@ -38,7 +38,7 @@ TEST(PendingFrames, FollowsAWindowManagerManyStepsBehind) {
     const auto t0 = Clock::now();
     const auto step = [](int i) { return Rect{100.0 + 3.0 * i, 100.0, 50, 50}; };
     constexpr int kSteps = 300;
-    for (int i = 1; i <= kSteps; ++i) pending.requested(7, step(0), step(i), t0);
+    for (int i = 1; i <= kSteps; ++i) pending.requested(7, step(0), step(i), {}, t0);
     for (int landed = 0; landed < kSteps; landed += 37) {
         ASSERT_EQ(pending.effective(7, step(landed), t0), step(kSteps)) << "after " << landed;
     }
@@ -50,13 +50,36 @@ TEST(PendingFrames, GivesWayToTheServerWhenTheRequestIsAdjustedOrIgnored) {
     PendingFrames pending;
     const auto t0 = Clock::now();
     const Rect a{0, 0, 300, 200}, asked{0, 0, 305, 203}, adjusted{0, 0, 304, 197};
-    pending.requested(1, a, asked, t0);
+    pending.requested(1, a, asked, {}, t0);
     EXPECT_EQ(pending.effective(1, adjusted, t0), adjusted);  // size increments, constraints
     EXPECT_EQ(pending.effective(1, a, t0), a);
 
-    pending.requested(2, a, asked, t0);
+    pending.requested(2, a, asked, {}, t0);
     EXPECT_EQ(pending.effective(2, a, t0 + PendingFrames::kPatience + std::chrono::milliseconds(1)),
               a);
+}
+
+// A terminal resizes in whole cells: within a gesture its answer reads as the request, after
+// it as what it is; a request left undone past its patience is refused.
+TEST(PendingFrames, AnswersStandForTheRequestUntilTheGestureEndsAndIgnoredOnesAreRefused) {
+    PendingFrames pending;
+    const auto t0 = Clock::now();
+    // xterm: cells of 6x13 over a base of 4x4, minimum 10x17, 2 px of border around.
+    const std::vector<std::uint32_t> hints{0x150, 0,  0, 0, 0, 10, 17, 0, 0,
+                                           6,     13, 0, 0, 0, 0,  4,  4, 1};
+    const SizeRules rules = SizeRules::fromNormalHints(hints, {4, 4});
+    const Rect start{0, 0, 488, 320}, asked{0, 0, 483, 315}, rounded{0, 0, 482, 307};
+    pending.requested(1, start, asked, rules, t0);
+    EXPECT_EQ(pending.effective(1, rounded, t0), asked);
+    EXPECT_EQ(pending.effective(1, {0, 0, 476, 307}, t0), (Rect{0, 0, 476, 307}));  // a cell off
+    pending.requested(1, start, asked, rules, t0);
+    pending.forgetAnswers();
+    EXPECT_EQ(pending.effective(1, rounded, t0), rounded);
+
+    pending.requested(2, start, {10, 0, 488, 320}, rules, t0);
+    EXPECT_FALSE(pending.refused(2, start, t0 + PendingFrames::kPatience));
+    pending.requested(2, start, {10, 0, 488, 320}, rules, t0);
+    EXPECT_TRUE(pending.refused(2, start, t0 + 2 * PendingFrames::kRefusalPatience));
 }
 
 TEST(ModifierMap, FindsSuperAndAltWhereverTheKeymapPutsThem) {

@@ -37,11 +37,6 @@ std::string latin1ToUtf8(const std::string& in) {
     return out;
 }
 
-std::string withoutTrailingNuls(std::string s) {
-    while (!s.empty() && s.back() == '\0') s.pop_back();
-    return s;
-}
-
 // Where a window lies and whether it is mapped, as the server answered.
 struct Placement {
     bool viewable = false;
@@ -113,6 +108,11 @@ void readKinds(ClientWindow& w, const PropertyReplies& replies) {
 }
 
 }  // namespace
+
+std::string withoutTrailingNuls(std::string s) {
+    while (!s.empty() && s.back() == '\0') s.pop_back();
+    return s;
+}
 
 bool ClientWindow::hasType(xcb_atom_t atom) const {
     return std::find(windowTypes.begin(), windowTypes.end(), atom) != windowTypes.end();

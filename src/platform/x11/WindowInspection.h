@@ -78,4 +78,7 @@ bool takePlacement(XConnection& conn, const PlacementCookies& cookies, ClientWin
 std::vector<std::optional<ClientWindow>> inspectWindows(XConnection& conn,
                                                         const std::vector<xcb_window_t>& windows);
 
+// A property's text without the NUL bytes some clients end it with.
+std::string withoutTrailingNuls(std::string s);
+
 }  // namespace tugworth::x11

@@ -15,6 +15,13 @@ namespace {
 constexpr std::uint32_t kNorthWestGravity = 1;
 constexpr std::uint32_t kSourcePager = 2;  // EWMH source indication: a pager or similar tool
 constexpr std::uint32_t kStateRemove = 0;
+// _NET_MOVERESIZE_WINDOW flags: which of x, y, width and height are given, and the source.
+constexpr std::uint32_t kMoveResizeX = 1U << 8;
+constexpr std::uint32_t kMoveResizeY = 1U << 9;
+constexpr std::uint32_t kMoveResizeWidth = 1U << 10;
+constexpr std::uint32_t kMoveResizeHeight = 1U << 11;
+constexpr std::uint32_t kMoveResizeSourceShift = 12;
+constexpr std::uint32_t kIconicState = 3;   // ICCCM WM_STATE
 constexpr double kMaxCoordinate = 32767.0;  // X coordinates and sizes are 16-bit
 
 bool isWindowId(std::int64_t id) {
@@ -66,49 +73,6 @@ ConfigureRequest configureRequest(const Rect& to, std::uint32_t width, std::uint
 
 }  // namespace
 
-namespace {
-
-// Whether `frame` is one the server passes through on its way; frames before it are behind
-// the server now and are dropped, which also keeps the search short.
-bool passesThrough(std::vector<Rect>& passedThrough, const Rect& frame) {
-    const auto at = std::find(passedThrough.begin(), passedThrough.end(), frame);
-    if (at == passedThrough.end()) return false;
-    passedThrough.erase(passedThrough.begin(), at);
-    return true;
-}
-
-}  // namespace
-
-Rect PendingFrames::effective(xcb_window_t window, const Rect& serverFrame, Clock::time_point now) {
-    auto it = entries_.find(window);
-    if (it == entries_.end()) return serverFrame;
-    Entry& entry = it->second;
-    const bool stillOnTheWay = now - entry.at <= kPatience && serverFrame != entry.requested &&
-                               passesThrough(entry.passedThrough, serverFrame);
-    if (stillOnTheWay) return entry.requested;
-    // Landed, refused, adjusted by the window manager, or moved by someone else: the server
-    // is right from here on.
-    entries_.erase(it);
-    return serverFrame;
-}
-
-void PendingFrames::requested(xcb_window_t window, const Rect& serverFrame, const Rect& requested,
-                              Clock::time_point now) {
-    // A window manager that falls behind a fast pointer can have many steps in flight: a
-    // second's worth at 1000 motions a second.
-    constexpr std::size_t kMaxSteps = 1024;
-    Entry& entry = entries_[window];
-    const bool continues =
-        entry.passedThrough.size() < kMaxSteps && passesThrough(entry.passedThrough, serverFrame);
-    if (continues) {
-        entry.passedThrough.push_back(entry.requested);
-    } else {
-        entry.passedThrough.assign({serverFrame});
-    }
-    entry.requested = requested;
-    entry.at = now;
-}
-
 bool X11Accessibility::isProcessTrusted() {
     return !conn_.broken() && conn_.hasXInput2();
 }
@@ -155,7 +119,7 @@ Rect X11Accessibility::currentFrame(const ClientWindow& window) {
 AXError X11Accessibility::readWindow(const ClientWindow& window, std::string_view attribute,
                                      Value& value) {
     const auto& a = conn_.atoms();
-    const bool minimized = window.hasState(a.NET_WM_STATE_HIDDEN) || window.wmState == 3U;
+    const bool minimized = window.hasState(a.NET_WM_STATE_HIDDEN) || window.wmState == kIconicState;
     if (attribute == "AXRole") {
         value = "AXWindow";
     } else if (attribute == "AXSubrole") {
@@ -275,11 +239,35 @@ AXError X11Accessibility::setAttributeValue(const Element& element, std::string_
     } else {
         return AXError::kAXErrorIllegalArgument;  // a box of another kind, or out of range
     }
-    return applyFrame(*window, to, attribute != "AXSize", attribute != "AXPosition");
+    // A move that keeps the size asks for the position only: a window manager that rounds
+    // sizes, or restores a maximized window, then keeps the size it has.
+    const bool resize = attribute != "AXPosition" && to.size() != from.size();
+    return applyFrame(*window, from, to, attribute != "AXSize", resize);
 }
 
-AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& to, bool move,
-                                     bool resize) {
+bool X11Accessibility::refusesFrameChanges(const ClientWindow& window) {
+    const auto& a = conn_.atoms();
+    // Window managers keep a full-screen window where it is.
+    if (window.hasState(a.NET_WM_STATE_FULLSCREEN)) return true;
+    // i3 places tiled windows itself; it marks the floating ones, which it lets us move.
+    // Asked once a gesture: a window rarely changes between the two during one.
+    if (pending_.rules(window.id) != nullptr) return false;
+    if (conn_.getProperty(conn_.root(), a.I3_SOCKET_PATH).exists()) {
+        return !conn_.getProperty(window.id, a.I3_FLOATING_WINDOW).exists();
+    }
+    return false;
+}
+
+SizeRules X11Accessibility::sizeRules(const ClientWindow& window) {
+    if (const SizeRules* kept = pending_.rules(window.id)) return *kept;
+    const Size decoration{window.frame.width - window.clientSize.width,
+                          window.frame.height - window.clientSize.height};
+    return SizeRules::fromNormalHints(
+        conn_.getProperty(window.id, XCB_ATOM_WM_NORMAL_HINTS).words(), decoration);
+}
+
+AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& from, const Rect& to,
+                                     bool move, bool resize) {
     const auto& a = conn_.atoms();
     windows_.changed(window.id);
     const std::uint32_t bw2 = 2U * window.borderWidth;
@@ -288,29 +276,45 @@ AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& to,
     const std::uint32_t height =
         clientExtent(to.height, window.extents.top + window.extents.bottom + bw2);
 
+    const auto now = PendingFrames::Clock::now();
+    const Rect expected{std::round(to.x), std::round(to.y),
+                        std::round(resize ? to.width : from.width),
+                        std::round(resize ? to.height : from.height)};
     if (!windows_.windowManagerRunning()) {
         // Nobody frames the window: its outer corner is its own position.
         const ConfigureRequest request = configureRequest(to, width, height, move, resize);
-        // Waiting for the server makes the change visible to everyone once we answer.
+        const SizeRules rules = sizeRules(window);
+        // Waiting for the server makes the change visible to everyone once we answer. A
+        // client may then hold itself to its own minimum size: that is its answer.
         if (conn_.configureNow(window.id, request.mask, request.values.data())) {
+            pending_.requested(window.id, window.frame, expected, rules, now);
             return AXError::kAXErrorSuccess;
         }
         return conn_.broken() ? AXError::kAXErrorCannotComplete : AXError::kAXErrorInvalidUIElement;
     }
 
-    if (window.hasState(a.NET_WM_STATE_MAXIMIZED_VERT) ||
-        window.hasState(a.NET_WM_STATE_MAXIMIZED_HORZ)) {
+    // Asking what will not be done would only report a success that never happens.
+    if (refusesFrameChanges(window) || pending_.refused(window.id, window.frame, now)) {
+        return AXError::kAXErrorCannotComplete;
+    }
+    const SizeRules rules = sizeRules(window);
+    const bool maximized = window.hasState(a.NET_WM_STATE_MAXIMIZED_VERT) ||
+                           window.hasState(a.NET_WM_STATE_MAXIMIZED_HORZ);
+    if (maximized) {
         // A maximized window would snap back: restore it first.
         conn_.sendRootMessage(window.id, a.NET_WM_STATE,
                               {kStateRemove, a.NET_WM_STATE_MAXIMIZED_VERT,
                                a.NET_WM_STATE_MAXIMIZED_HORZ, kSourcePager, 0});
     }
-    if (windows_.windowManagerSupports(a.NET_MOVERESIZE_WINDOW)) {
+    // Fluxbox grows a window by its title bar at every NET_MOVERESIZE_WINDOW; it places
+    // frames right for configure requests.
+    if (windows_.windowManagerSupports(a.NET_MOVERESIZE_WINDOW) &&
+        windows_.windowManagerName() != "Fluxbox") {
         // North-west gravity: (x, y) is where the frame's outer corner goes, whatever gravity
         // the client asked for, so repeated moves cannot drift by the decoration size.
-        std::uint32_t flags = kNorthWestGravity | (kSourcePager << 12);
-        if (move) flags |= (1U << 8) | (1U << 9);
-        if (resize) flags |= (1U << 10) | (1U << 11);
+        std::uint32_t flags = kNorthWestGravity | (kSourcePager << kMoveResizeSourceShift);
+        if (move) flags |= kMoveResizeX | kMoveResizeY;
+        if (resize) flags |= kMoveResizeWidth | kMoveResizeHeight;
         conn_.sendRootMessage(window.id, a.NET_MOVERESIZE_WINDOW,
                               {flags, asWord(to.x), asWord(to.y), width, height});
     } else {
@@ -320,9 +324,8 @@ AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& to,
         conn_.configure(window.id, request.mask, request.values.data());
     }
     if (conn_.broken()) return AXError::kAXErrorCannotComplete;
-    const Rect expected{std::round(to.x), std::round(to.y), std::round(to.width),
-                        std::round(to.height)};
-    pending_.requested(window.id, window.frame, expected, PendingFrames::Clock::now());
+    // The restored size of a maximized window is the window manager's to choose.
+    if (!maximized) pending_.requested(window.id, window.frame, expected, rules, now);
     return AXError::kAXErrorSuccess;
 }
 

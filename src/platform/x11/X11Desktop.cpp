@@ -30,6 +30,7 @@ X11Desktop::X11Desktop(std::unique_ptr<XConnection> connection)
     windowServer_ = std::make_unique<X11WindowServer>(*connection_, *windows_);
     desktop_ = std::make_unique<X11DesktopServices>(*connection_, *windows_);
     monitors_ = std::make_unique<X11EventMonitors>(*connection_, *windows_);
+    monitors_->onModifiersChanging([this] { accessibility_->gestureBoundary(); });
 }
 
 X11Desktop::~X11Desktop() = default;

@@ -8,10 +8,15 @@
 #include <xcb/xkb.h>
 #undef explicit
 
+#include <cstdlib>
+
 namespace tugworth::x11 {
 namespace {
 
-constexpr int kMaxDispatchRounds = 16;  // then the event loop gets a turn
+// Motion within this distance (|dx| + |dy|) of where the pointer was when the previous event
+// was delivered is held back: the handler acts only on larger steps, so a slow hand's motion
+// adds up here instead of being thrown away one report at a time.
+constexpr int kMotionBatchDistance = 2;
 constexpr int kMaxWindowDepth = 8;
 // While a chord is held and nothing is heard of the modifiers for this long, motion makes us
 // ask the server which keys are really down.
@@ -67,6 +72,7 @@ bool X11EventMonitors::start(std::string& error) {
     }
     refreshModifierMap();
     input_.seed(pointer ? pointer->mask : 0, state ? state->mods : 0);
+    if (pointer) deliveredAt_ = {pointer->rootX, pointer->rootY};
     modifiersHeard_ = std::chrono::steady_clock::now();
     return true;
 }
@@ -119,33 +125,58 @@ void X11EventMonitors::addLocalMonitor(std::uint64_t mask, LocalEventHandler han
 
 void X11EventMonitors::dispatchPending() {
     xcb_connection_t* c = conn_.raw();
-    for (int round = 0; round < kMaxDispatchRounds && !conn_.broken(); ++round) {
-        bool any = false;
-        while (ReplyPtr<xcb_generic_event_t> event{xcb_poll_for_event(c)}) {
+    bool any = false;
+    while (ReplyPtr<xcb_generic_event_t> event{xcb_poll_for_event(c)}) {
+        any = true;
+        process(*event);
+    }
+    // Handlers make requests of their own; events read meanwhile wait in xcb's queue, where
+    // the socket notifier cannot see them: they are handled before the loop sleeps. What
+    // arrives on the socket meanwhile waits for the next turn of the loop.
+    while (any && !conn_.broken()) {
+        checkHeldState();
+        deliverTaken();
+        any = false;
+        while (ReplyPtr<xcb_generic_event_t> event{xcb_poll_for_queued_event(c)}) {
             any = true;
             process(*event);
         }
-        if (!any) break;
-        if (input_.anyButtonHeld()) {
-            // A release can be lost (a button held when the selection began elsewhere):
-            // trust the server when it says nothing is held.
-            if (auto pointer = conn_.queryPointer(conn_.root());
-                pointer && (pointer->mask &
-                            (XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3)) == 0) {
-                input_.forgetButtons();
-            }
+    }
+}
+
+void X11EventMonitors::checkHeldState() {
+    if (input_.anyButtonHeld()) {
+        // A release can be lost (a button held when the selection began elsewhere):
+        // trust the server when it says nothing is held.
+        if (auto pointer = conn_.queryPointer(conn_.root());
+            pointer &&
+            (pointer->mask & (XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3)) == 0) {
+            input_.forgetButtons();
         }
-        if (const auto now = std::chrono::steady_clock::now(); modifiersInDoubt(now)) {
-            rereadModifiers(now);
+    }
+    if (const auto now = std::chrono::steady_clock::now(); modifiersInDoubt(now)) {
+        rereadModifiers(now);
+    }
+}
+
+void X11EventMonitors::deliverTaken() {
+    const std::vector<Event> events = input_.take();
+    if (events.empty()) return;
+    const auto pointer = conn_.queryPointer(conn_.root());
+    for (const Event& e : events) {
+        if (e.type == EventType::MouseMoved && pointer &&
+            std::abs(pointer->rootX - deliveredAt_.first) +
+                    std::abs(pointer->rootY - deliveredAt_.second) <=
+                kMotionBatchDistance) {
+            continue;
         }
-        // Handlers make requests of their own; events read meanwhile wait in xcb's queue,
-        // where the socket notifier cannot see them, hence the next round.
-        for (const Event& e : input_.take()) deliver(e);
+        deliver(e, pointer);
+        if (pointer) deliveredAt_ = {pointer->rootX, pointer->rootY};
     }
 }
 
 void X11EventMonitors::process(const xcb_generic_event_t& event) {
-    const std::uint8_t type = event.response_type & 0x7f;
+    const std::uint8_t type = event.response_type & kEventTypeMask;
     if (type == 0) return;  // an error of a request whose outcome nobody waits for
     windows_.observe(event);
     if (type == XCB_GE_GENERIC) {
@@ -195,9 +226,11 @@ bool X11EventMonitors::hasLocalHandler(std::uint64_t mask) const {
     return false;
 }
 
-void X11EventMonitors::deliver(const Event& event) {
+void X11EventMonitors::deliver(const Event& event, const std::optional<PointerState>& pointer) {
     // The handlers read the pointer and the target window several times per event.
+    if (event.type == EventType::FlagsChanged && modifiersChanging_) modifiersChanging_();
     X11Windows::ReadScope scope(windows_);
+    if (pointer) windows_.keepPointer(*pointer);
     const std::uint64_t mask = maskOf(event.type);
     if (hasLocalHandler(mask) && belongsToThisProcess(event.type)) {
         // Index loops: a handler may install further monitors while we walk the list.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -28,16 +29,25 @@ public:
 
     void addGlobalMonitor(std::uint64_t mask, GlobalEventHandler handler) override;
     void addLocalMonitor(std::uint64_t mask, LocalEventHandler handler) override;
+    // Called before each modifier change is delivered: a gesture may end or begin there.
+    void onModifiersChanging(std::function<void()> callback) {
+        modifiersChanging_ = std::move(callback);
+    }
 
-    // Reads what the server has sent without blocking and delivers it.
+    // Reads what the server has sent without blocking and delivers it, and then everything
+    // read into the connection's queue meanwhile: call it before the event loop sleeps too.
+    // Pointer motion is delivered once the pointer is more than 2 px (|dx| + |dy|) from where
+    // it was when the previous event was delivered.
     void dispatchPending();
 
 private:
     void process(const xcb_generic_event_t& event);
+    void checkHeldState();
+    void deliverTaken();
     void refreshModifierMap();
     bool modifiersInDoubt(std::chrono::steady_clock::time_point now) const;
     void rereadModifiers(std::chrono::steady_clock::time_point now);
-    void deliver(const Event& event);
+    void deliver(const Event& event, const std::optional<PointerState>& pointer);
     bool hasLocalHandler(std::uint64_t mask) const;
     bool belongsToThisProcess(EventType type);
     std::optional<Pid> pidOfWindowChain(xcb_window_t start, bool followPointer);
@@ -49,8 +59,10 @@ private:
     // since: then a release may have gone to another client unseen, and the state is re-read.
     std::chrono::steady_clock::time_point modifiersHeard_;
     bool rootFocusMoved_ = false;
+    std::pair<std::int32_t, std::int32_t> deliveredAt_;  // the pointer at the last delivery
     std::vector<std::pair<std::uint64_t, GlobalEventHandler>> global_;
     std::vector<std::pair<std::uint64_t, LocalEventHandler>> local_;
+    std::function<void()> modifiersChanging_;
 };
 
 }  // namespace tugworth::x11

@@ -1,5 +1,5 @@
-// The window list: _NET_CLIENT_LIST_STACKING reversed (or the root's viewable top-levels when no
-// window manager runs), each window described with the window-list keys.
+// The window list: the client windows front-most first (see ClientWindows.h), each described
+// with the window-list keys.
 #include "platform/x11/X11WindowServer.h"
 
 #include <algorithm>

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/x11/ClientWindows.h"
 #include "platform/x11/Processes.h"
 
 namespace tugworth::x11 {
@@ -20,6 +21,7 @@ void X11Windows::watch() {
     conn_.flush();
     wmRunning_.reset();
     wmSupported_.reset();
+    wmName_.reset();
     ownsSubtree_.clear();
     watching_ = true;
 }
@@ -27,13 +29,14 @@ void X11Windows::watch() {
 void X11Windows::observe(const xcb_generic_event_t& event) {
     if (conn_.noteMonitorEvent(event)) return;
     const auto& a = conn_.atoms();
-    switch (event.response_type & 0x7f) {
+    switch (event.response_type & kEventTypeMask) {
         case XCB_PROPERTY_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
             if (e.window == conn_.root() &&
                 (e.atom == a.NET_SUPPORTING_WM_CHECK || e.atom == a.NET_SUPPORTED)) {
                 wmRunning_.reset();
                 wmSupported_.reset();
+                wmName_.reset();
             }
             if (e.window == recent_) recentKept_.reset();
             break;
@@ -43,6 +46,7 @@ void X11Windows::observe(const xcb_generic_event_t& event) {
             if (e.window == wmCheck_) {
                 wmRunning_.reset();
                 wmSupported_.reset();
+                wmName_.reset();
             }
             if (e.window == recent_) recentKept_.reset();
             ownsSubtree_.clear();
@@ -150,6 +154,24 @@ bool X11Windows::windowManagerSupports(xcb_atom_t atom) {
     return std::find(wmSupported_->begin(), wmSupported_->end(), atom) != wmSupported_->end();
 }
 
+std::string X11Windows::windowManagerName() {
+    if (watching_ && wmName_) return *wmName_;
+    std::string name;
+    if (windowManagerRunning()) {
+        const auto& a = conn_.atoms();
+        auto check = conn_.getProperty(conn_.root(), a.NET_SUPPORTING_WM_CHECK).firstWord();
+        if (check)
+            name =
+                withoutTrailingNuls(conn_.getProperty(*check, a.NET_WM_NAME).bytes().value_or(""));
+    }
+    if (watching_ && !conn_.broken()) wmName_ = name;
+    return name;
+}
+
+void X11Windows::keepPointer(const PointerState& pointer) {
+    if (scopeActive()) snapshot_.pointer = pointer;
+}
+
 std::optional<PointerState> X11Windows::pointer() {
     const bool scoped = scopeActive();
     if (scoped && snapshot_.pointer) return snapshot_.pointer;
@@ -210,27 +232,7 @@ const std::vector<ClientWindow>& X11Windows::clientsFrontToBack() {
 }
 
 std::vector<xcb_window_t> X11Windows::readClientList() {
-    auto stacking = conn_.getProperty(conn_.root(), conn_.atoms().NET_CLIENT_LIST_STACKING, 65536);
-    if (stacking.exists() && windowManagerRunning()) {
-        auto words = stacking.words();
-        return words ? std::vector<xcb_window_t>(words->begin(), words->end())
-                     : std::vector<xcb_window_t>{};
-    }
-    // No window manager: the top-level windows themselves are the clients.
-    auto tree = conn_.queryTree(conn_.root());
-    if (!tree) return {};
-    std::vector<xcb_get_window_attributes_cookie_t> cookies;
-    cookies.reserve(tree->children.size());
-    for (xcb_window_t child : tree->children) cookies.push_back(conn_.sendGetAttributes(child));
-    std::vector<xcb_window_t> result;
-    for (std::size_t i = 0; i < cookies.size(); ++i) {
-        auto attributes = conn_.takeAttributes(cookies[i]);
-        if (attributes && attributes->mapState == XCB_MAP_STATE_VIEWABLE &&
-            !attributes->overrideRedirect && attributes->inputOutput) {
-            result.push_back(tree->children[i]);
-        }
-    }
-    return result;
+    return clientWindowsBottomToTop(conn_, windowManagerRunning());
 }
 
 std::vector<std::optional<ClientWindow>> X11Windows::inspect(

@@ -78,15 +78,20 @@ public:
     // Whether the running window manager announces the given protocol atom (kept likewise).
     bool windowManagerSupports(xcb_atom_t atom);
 
+    // The running window manager's name ("" when none or unnamed), kept likewise.
+    std::string windowManagerName();
+
     // The pointer on the root window (kept for the open scope).
     std::optional<PointerState> pointer();
+    // Answers pointer() with `pointer` for the rest of the open scope: the event source read
+    // it when it decided to deliver the event, and the handler must see the same.
+    void keepPointer(const PointerState& pointer);
     // Whether a window of process `pid` lies anywhere in the tree below the top-level window
     // `topLevel`, itself included. Kept, once watching, until a top-level window is created,
     // destroyed, mapped, unmapped or reparented.
     bool subtreeHasProcess(xcb_window_t topLevel, Pid pid);
 
-    // Client windows, bottom-most first: the window manager's stacking list, or without one
-    // the root's viewable top-level InputOutput children.
+    // Client windows, bottom-most first (see clientWindowsBottomToTop).
     std::vector<xcb_window_t> clientsBottomToTop();
     // The client windows that still exist, front-most first. The answer stays valid until the
     // next call.
@@ -134,6 +139,7 @@ private:
     std::optional<bool> wmRunning_;
     xcb_window_t wmCheck_ = XCB_NONE;
     std::optional<std::vector<std::uint32_t>> wmSupported_;
+    std::optional<std::string> wmName_;
     std::unordered_map<xcb_window_t, bool> ownsSubtree_;  // for ownsSubtreePid_
     Pid ownsSubtreePid_ = 0;
 };

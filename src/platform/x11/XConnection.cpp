@@ -131,6 +131,7 @@ void XConnection::internAtoms() {
         Entry{"_NET_SUPPORTED", &Atoms::NET_SUPPORTED},
         Entry{"_NET_SUPPORTING_WM_CHECK", &Atoms::NET_SUPPORTING_WM_CHECK},
         Entry{"_NET_CLIENT_LIST_STACKING", &Atoms::NET_CLIENT_LIST_STACKING},
+        Entry{"_NET_CLIENT_LIST", &Atoms::NET_CLIENT_LIST},
         Entry{"_NET_ACTIVE_WINDOW", &Atoms::NET_ACTIVE_WINDOW},
         Entry{"_NET_CURRENT_DESKTOP", &Atoms::NET_CURRENT_DESKTOP},
         Entry{"_NET_WORKAREA", &Atoms::NET_WORKAREA},
@@ -142,6 +143,7 @@ void XConnection::internAtoms() {
         Entry{"_NET_WM_STATE_MAXIMIZED_HORZ", &Atoms::NET_WM_STATE_MAXIMIZED_HORZ},
         Entry{"_NET_WM_STATE_ABOVE", &Atoms::NET_WM_STATE_ABOVE},
         Entry{"_NET_WM_STATE_BELOW", &Atoms::NET_WM_STATE_BELOW},
+        Entry{"_NET_WM_STATE_FULLSCREEN", &Atoms::NET_WM_STATE_FULLSCREEN},
         Entry{"_NET_WM_WINDOW_TYPE", &Atoms::NET_WM_WINDOW_TYPE},
         Entry{"_NET_WM_WINDOW_TYPE_DESKTOP", &Atoms::NET_WM_WINDOW_TYPE_DESKTOP},
         Entry{"_NET_WM_WINDOW_TYPE_DOCK", &Atoms::NET_WM_WINDOW_TYPE_DOCK},
@@ -150,6 +152,8 @@ void XConnection::internAtoms() {
         Entry{"_NET_WM_WINDOW_TYPE_SPLASH", &Atoms::NET_WM_WINDOW_TYPE_SPLASH},
         Entry{"_NET_FRAME_EXTENTS", &Atoms::NET_FRAME_EXTENTS},
         Entry{"_NET_MOVERESIZE_WINDOW", &Atoms::NET_MOVERESIZE_WINDOW},
+        Entry{"I3_SOCKET_PATH", &Atoms::I3_SOCKET_PATH},
+        Entry{"I3_FLOATING_WINDOW", &Atoms::I3_FLOATING_WINDOW},
     };
     std::array<xcb_intern_atom_cookie_t, kEntries.size()> cookies{};
     for (std::size_t i = 0; i < kEntries.size(); ++i) {
@@ -302,7 +306,7 @@ void XConnection::watchMonitors() {
 
 bool XConnection::noteMonitorEvent(const xcb_generic_event_t& event) {
     if (!hasRandrMonitors_) return false;
-    const int type = event.response_type & 0x7f;
+    const int type = event.response_type & kEventTypeMask;
     if (type != randrFirstEvent_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY &&
         type != randrFirstEvent_ + XCB_RANDR_NOTIFY) {
         return false;

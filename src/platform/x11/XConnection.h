@@ -18,6 +18,9 @@
 
 namespace tugworth::x11 {
 
+// An event's response_type without the bit that marks an event sent by another client.
+constexpr std::uint8_t kEventTypeMask = 0x7f;
+
 // The atoms the platform reads and writes, interned once per connection in one batch. Each
 // field is named after its atom, without the leading underscore.
 struct Atoms {
@@ -26,6 +29,7 @@ struct Atoms {
     xcb_atom_t NET_SUPPORTED = XCB_NONE;
     xcb_atom_t NET_SUPPORTING_WM_CHECK = XCB_NONE;
     xcb_atom_t NET_CLIENT_LIST_STACKING = XCB_NONE;
+    xcb_atom_t NET_CLIENT_LIST = XCB_NONE;
     xcb_atom_t NET_ACTIVE_WINDOW = XCB_NONE;
     xcb_atom_t NET_CURRENT_DESKTOP = XCB_NONE;
     xcb_atom_t NET_WORKAREA = XCB_NONE;
@@ -37,6 +41,7 @@ struct Atoms {
     xcb_atom_t NET_WM_STATE_MAXIMIZED_HORZ = XCB_NONE;
     xcb_atom_t NET_WM_STATE_ABOVE = XCB_NONE;
     xcb_atom_t NET_WM_STATE_BELOW = XCB_NONE;
+    xcb_atom_t NET_WM_STATE_FULLSCREEN = XCB_NONE;
     xcb_atom_t NET_WM_WINDOW_TYPE = XCB_NONE;
     xcb_atom_t NET_WM_WINDOW_TYPE_DESKTOP = XCB_NONE;
     xcb_atom_t NET_WM_WINDOW_TYPE_DOCK = XCB_NONE;
@@ -45,6 +50,8 @@ struct Atoms {
     xcb_atom_t NET_WM_WINDOW_TYPE_SPLASH = XCB_NONE;
     xcb_atom_t NET_FRAME_EXTENTS = XCB_NONE;
     xcb_atom_t NET_MOVERESIZE_WINDOW = XCB_NONE;
+    xcb_atom_t I3_SOCKET_PATH = XCB_NONE;  // i3 runs
+    xcb_atom_t I3_FLOATING_WINDOW = XCB_NONE;
 };
 
 // A property as it came back; empty when the window or the property does not exist.
