@@ -45,8 +45,6 @@ TEST_F(WithoutWindowManager, ListsViewableTopLevelsAndMovesThemDirectly) {
     list = desktop().windowServer().copyWindowListInfo(kCGWindowListOptionOnScreenOnly,
                                                        kCGNullWindowID);
     EXPECT_EQ(*(*list.asArray())[0].find(windowkeys::kNumber)->asInteger(), clock);
-    server().kill(clockPid);
-    server().kill(eyesPid);
 }
 
 TEST_F(WithoutWindowManager, ScreensAndPointerUseTheBottomLeftOrigin) {

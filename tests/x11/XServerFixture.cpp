@@ -178,7 +178,7 @@ bool XServer::windowManagerManages() {
 }
 
 XServer::~XServer() {
-    for (pid_t pid : clients_) kill(pid);
+    while (!clients_.empty()) kill(clients_.back());
     if (conn_ != nullptr) xcb_disconnect(conn_);
     for (pid_t pid : {wm_, xvfb_}) {
         if (pid > 0) {
@@ -199,10 +199,9 @@ pid_t XServer::spawn(const std::vector<std::string>& argv) {
 }
 
 void XServer::kill(pid_t pid) {
-    if (pid <= 0) return;
+    if (std::erase(clients_, pid) == 0) return;  // not ours, or already ended
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
-    std::erase(clients_, pid);
 }
 
 xcb_atom_t XServer::atom(const char* name) {
