@@ -139,6 +139,7 @@ TEST_F(SettingsFileTest, UnparsableFileIsSetAsideAndNotOverwritten) {
         QByteArray("\x7f"
                    "ELF\x02\x01\x01\x00\x00\x00",
                    10),
+        QByteArray("[General]\nx=") + QByteArray(1 << 20, 'a'),  // well formed, far too large
     };
     for (std::size_t i = 0; i < corruptions.size(); ++i) {
         const QByteArray& corrupt = corruptions[i];

@@ -148,7 +148,9 @@ int main(int argc, char** argv) {
         while (std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> event{
             xcb_poll_for_event(c), &std::free}) {
         }
-        if (!ready || !o.jitter) {
+        // Until it is viewable, look again soon: the window manager maps its frame after the
+        // client, and that brings the client no event to wake on.
+        if (ready && !o.jitter) {
             std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> event{xcb_wait_for_event(c),
                                                                              &std::free};
             if (!event) break;

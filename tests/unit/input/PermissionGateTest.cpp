@@ -36,42 +36,6 @@ TEST_F(PermissionGate, MissingPermissionPromptsAndShowsTheAlertOnce) {
     EXPECT_EQ(delegate.lastPermissionCheckTime, desktop.platform().desktop.now());
 }
 
-// Launched without the permission: the launch itself asked, so no press asks again.
-TEST_F(PermissionGate, MissingAtLaunchIsNeverAskedAgain) {
-    desktop.setTrusted(false);
-    delegate.applicationWillFinishLaunching();
-    delegate.applicationDidFinishLaunching();
-    ASSERT_EQ(desktop.toolkit().alerts().size(), 1U);
-
-    for (int press = 0; press < 3; ++press) {
-        desktop.sendFlagsChanged(kDragChord);
-        desktop.sendFlagsChanged(0);
-    }
-    EXPECT_EQ(desktop.toolkit().alerts().size(), 1U);
-    EXPECT_FALSE(delegate.isDragging);
-
-    // Granted in the system settings: the next press drags, with no restart.
-    desktop.setTrusted(true);
-    desktop.sendFlagsChanged(kDragChord);
-    EXPECT_TRUE(delegate.isDragging);
-    EXPECT_EQ(delegate.targetWindow, Element::window(kWindow));
-}
-
-// Launched with the permission, withdrawn later: the first refused press asks, later ones not.
-TEST_F(PermissionGate, WithdrawnAfterLaunchAsksAtTheFirstPressOnly) {
-    delegate.applicationWillFinishLaunching();
-    delegate.applicationDidFinishLaunching();
-    ASSERT_TRUE(desktop.toolkit().alerts().empty());
-    desktop.setTrusted(false);
-
-    desktop.sendFlagsChanged(kDragChord);
-    EXPECT_EQ(desktop.toolkit().alerts().size(), 1U);
-    desktop.sendFlagsChanged(kResizeChord);
-    desktop.sendFlagsChanged(kDragChord);
-    EXPECT_EQ(desktop.toolkit().alerts().size(), 1U);
-    EXPECT_EQ(desktop.trustPromptOptions(), (std::vector<bool>{true, true}));
-}
-
 // Events delivered inside the alert's nested loop find the gesture Idle and the dialog
 // already marked shown: no second alert, no window touched.
 TEST_F(PermissionGate, EventsDuringTheAlertAreHarmless) {
