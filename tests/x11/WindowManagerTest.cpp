@@ -50,13 +50,18 @@ TEST_F(UnderWindowManager, ListsFrontMostFirstWithEveryKey) {
         }
         return order;
     };
-    std::vector<std::int64_t> frontToBack{term.window, clock.window, eyes.window};
-    for (xcb_window_t front : {eyes.window, clock.window, term.window, eyes.window}) {
+    // The windows activated so far, most recent first: the list must begin with them.
+    std::vector<std::int64_t> frontToBack;
+    for (xcb_window_t front : {term.window, clock.window, eyes.window, clock.window, term.window}) {
         server().activate(front);
         std::erase(frontToBack, front);
         frontToBack.insert(frontToBack.begin(), front);
-        EXPECT_TRUE(waitUntil([&] { return ours() == frontToBack; }))
-            << "window " << front << " did not come to the front of the list";
+        EXPECT_TRUE(waitUntil([&] {
+            const auto order = ours();
+            return order.size() == 3 &&
+                   std::equal(frontToBack.begin(), frontToBack.end(), order.begin());
+        })) << "window "
+            << front << " did not come to the front of the list";
     }
     const xcb_window_t clockWindow = clock.window;
     const pid_t clockPid = clock.pid;
