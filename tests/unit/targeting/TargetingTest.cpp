@@ -162,16 +162,17 @@ TEST_F(Targeting, FinderTakesTheFirstWindowUnderThePointerThenTheNearestThenTheF
     for (std::int64_t id : {1, 2, 3}) desktop.closeWindow(id);
 
     // Under none: the nearest centre however far, the first of equals.
-    desktop.addWindow(kFinder, 4, {1000, 100, 400, 300}, "Right");
-    desktop.addWindow(kFinder, 5, {100, 100, 400, 300}, "Left");
-    desktop.addWindow(kFinder, 6, {1000, 100, 400, 300}, "Right again");
-    pointAtAX({750, 250});  // 450 points from every centre
-    EXPECT_EQ(finderChoice(), Element::window(4));
-    desktop.closeWindow(4);
+    desktop.addWindow(kFinder, 4, {1100, 100, 400, 300}, "Far right");  // 550 from the pointer
+    desktop.addWindow(kFinder, 5, {100, 100, 400, 300}, "Left");        // 450
+    desktop.addWindow(kFinder, 6, {1000, 100, 400, 300}, "Right");      // 450
+    pointAtAX({750, 250});
+    EXPECT_EQ(finderChoice(), Element::window(5));
     desktop.closeWindow(5);
-    desktop.setPointer({-5000, -5000});
     EXPECT_EQ(finderChoice(), Element::window(6));
     desktop.closeWindow(6);
+    desktop.setPointer({-5000, -5000});
+    EXPECT_EQ(finderChoice(), Element::window(4));
+    desktop.closeWindow(4);
 
     // Without a usable list the focused window is taken untested, unless it is a desktop.
     desktop.addWindow(kFinder, 7, {0, 0, 1920, 1080}, "Docs");  // fails every rule
