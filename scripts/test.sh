@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 jobs=$(nproc)
+bash scripts/test-ratio.sh
 
 echo "== debug build: every test"
 cmake --preset debug >/dev/null

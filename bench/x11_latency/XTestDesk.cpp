@@ -1,4 +1,4 @@
-// XTEST input and frame observation for the latency harness.
+// Frame observation for the latency harness; its XTEST input is the tests' own.
 #include "XTestDesk.h"
 
 #include <poll.h>
@@ -7,8 +7,9 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
+
+#include "support/XTestInput.h"
 
 namespace tugworth::bench {
 namespace {
@@ -39,15 +40,12 @@ std::optional<XTestDesk> XTestDesk::open(const std::string& windowClass, std::st
         return std::nullopt;
     }
     desk.root_ = xcb_setup_roots_iterator(xcb_get_setup(desk.conn_)).data->root;
-    const auto* xtest = xcb_get_extension_data(desk.conn_, &xcb_test_id);
-    if (xtest == nullptr || xtest->present == 0) {
+    const auto* extension = xcb_get_extension_data(desk.conn_, &xcb_test_id);
+    if (extension == nullptr || extension->present == 0) {
         error = "the X server lacks the XTEST extension";
         return std::nullopt;
     }
-    const char name[] = "_NET_MOVERESIZE_WINDOW";
-    Reply<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(
-        desk.conn_, xcb_intern_atom(desk.conn_, 0, sizeof name - 1, name), nullptr));
-    if (atom) desk.moveResize_ = atom->atom;
+    desk.moveResize_ = xtest::atom(desk.conn_, "_NET_MOVERESIZE_WINDOW");
     if (!desk.findFrame(windowClass, error)) return std::nullopt;
     return std::optional<XTestDesk>(std::move(desk));
 }
@@ -118,46 +116,24 @@ void XTestDesk::disablePointerAcceleration() {
 }
 
 std::optional<std::uint8_t> XTestDesk::keycodeOf(std::uint32_t keysym) {
-    const xcb_setup_t* setup = xcb_get_setup(conn_);
-    const auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
-    Reply<xcb_get_keyboard_mapping_reply_t> map(xcb_get_keyboard_mapping_reply(
-        conn_, xcb_get_keyboard_mapping(conn_, setup->min_keycode, count), nullptr));
-    if (!map || map->keysyms_per_keycode == 0) return std::nullopt;
-    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map.get());
-    const auto length =
-        static_cast<std::size_t>(xcb_get_keyboard_mapping_keysyms_length(map.get()));
-    for (std::size_t i = 0; i < length; ++i) {
-        if (syms[i] == keysym) {
-            return static_cast<std::uint8_t>(setup->min_keycode + i / map->keysyms_per_keycode);
-        }
-    }
-    return std::nullopt;
+    const xcb_keycode_t code = xtest::keycodeFor(conn_, keysym);
+    return code != 0 ? std::optional<std::uint8_t>(code) : std::nullopt;
 }
 
 void XTestDesk::key(std::uint8_t keycode, bool press) {
-    xcb_test_fake_input(conn_, press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, keycode, XCB_CURRENT_TIME,
-                        XCB_NONE, 0, 0, 0);
-    flush();
+    xtest::key(conn_, keycode, press);
 }
 
 void XTestDesk::button(std::uint8_t number, bool press) {
-    xcb_test_fake_input(conn_, press ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, number,
-                        XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    flush();
+    xtest::button(conn_, number, press);
 }
 
 void XTestDesk::moveRelative(std::int32_t dx, std::int32_t dy) {
-    // detail 1: relative motion, which goes through the input devices as a mouse's does and
-    // so produces XInput 2 raw motion; an absolute XTEST move would not.
-    xcb_test_fake_input(conn_, XCB_MOTION_NOTIFY, 1, XCB_CURRENT_TIME, XCB_NONE,
-                        static_cast<std::int16_t>(dx), static_cast<std::int16_t>(dy), 0);
-    flush();
+    xtest::moveBy(conn_, dx, dy);
 }
 
 void XTestDesk::warpPointer(std::int32_t x, std::int32_t y) {
-    xcb_test_fake_input(conn_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root_,
-                        static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 0);
-    flush();
+    xtest::warpTo(conn_, root_, x, y);
 }
 
 std::optional<FramePosition> XTestDesk::pointer() {
@@ -183,19 +159,9 @@ std::optional<FramePosition> XTestDesk::frameSize() {
 }
 
 void XTestDesk::placeFrame(std::int32_t x, std::int32_t y) {
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = client_;
-    event.type = moveResize_;
-    const std::uint32_t data[5] = {kNorthWestGravity | kSourcePager | kMoveFlags,
-                                   static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), 0,
-                                   0};
-    std::memcpy(event.data.data32, data, sizeof data);
-    xcb_send_event(conn_, 0, root_,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&event));
-    flush();
+    xtest::sendRootMessage(conn_, root_, client_, moveResize_,
+                           {kNorthWestGravity | kSourcePager | kMoveFlags,
+                            static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), 0, 0});
 }
 
 void XTestDesk::flush() {

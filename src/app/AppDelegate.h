@@ -46,7 +46,7 @@ public:
 
     // --- settings rules (app/LaunchSettings.cpp) ---
     void registerDefaultSettings();
-    VisibilityChoice applyLaunchVisibilityRule();
+    VisibilityChoice applyLaunchVisibilityRule();  // after registerDefaultSettings()
 
     // --- Dock and menu-bar presence, menus, help (app/) ---
     void setInitialDockVisibility();

@@ -25,15 +25,10 @@ void AppDelegate::registerDefaultSettings() {
     }
 }
 
+// Runs after registerDefaultSettings(), whose one-time write has marked the settings
+// initialised, so only the pair itself is left to repair.
 VisibilityChoice AppDelegate::applyLaunchVisibilityRule() {
     using namespace settings;
-    if (!userDefaults.boolForKey(kPreferencesInitialized)) {
-        userDefaults.setBool(true, kShowInDock);
-        userDefaults.setBool(true, kShowInMenuBar);
-        userDefaults.setBool(true, kPreferencesInitialized);
-        userDefaults.synchronize();
-        return {true, true};
-    }
     const bool dock = userDefaults.boolForKey(kShowInDock);
     const bool menuBar = userDefaults.boolForKey(kShowInMenuBar);
     if (!dock && !menuBar) {

@@ -316,21 +316,6 @@ class DesktopTest(unittest.TestCase):
         self.wait_for_geometry(self.clock, expected)
         self.release(*keys)
 
-    def assert_chord_does_not_drag(self, program, keys):
-        """Holds `keys` over the clock and moves: no move may follow. Adding Shift then gives
-        a resize state change, the marker that the motion before it has been handled."""
-        before = self.desktop.geometry(self.clock)
-        moves = program.count("Moving window by dx: ")
-        resizes = program.count("Modifier state: Resizing")
-        self.point_at_clock()
-        self.press(*keys)
-        self.desktop.move_pointer_by(30, 30)
-        self.press("shift")
-        program.wait_for_count("Modifier state: Resizing", resizes + 1)
-        self.release(*keys, "shift")
-        self.assertEqual(program.count("Moving window by dx: "), moves)
-        self.assertEqual(self.desktop.geometry(self.clock), before)
-
     def wait_for_geometry(self, window, expected):
         wait_until(lambda: self.desktop.geometry(window) == expected,
                    f"geometry {expected} (now {self.desktop.geometry(window)})")

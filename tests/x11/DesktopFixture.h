@@ -26,12 +26,20 @@ protected:
     static X11Desktop& desktop() { return *desktop_; }
     static AccessibilityService& ax() { return desktop_->accessibility(); }
 
-    // A client with a unique title; answers its process and window.
-    static std::pair<pid_t, xcb_window_t> open(std::vector<std::string> argv,
-                                               const std::string& title) {
+    // A client program, ended when the test lets go of it, whatever way the test ends.
+    struct Client {
+        pid_t pid;
+        xcb_window_t window;
+        Client(pid_t p, xcb_window_t w) : pid(p), window(w) {}
+        Client(const Client&) = delete;
+        ~Client() {
+            if (pid > 0 && server_) server_->kill(pid);
+        }
+    };
+    // A client with a unique title and its window.
+    static Client open(const std::vector<std::string>& argv, const std::string& title) {
         const pid_t pid = server_->spawn(argv);
-        auto window = server_->waitForWindow(title);
-        return {pid, window.value_or(XCB_NONE)};
+        return {pid, server_->waitForWindow(title).value_or(xcb_window_t{XCB_NONE})};
     }
 
     static std::optional<Rect> axFrame(xcb_window_t window) {

@@ -40,13 +40,24 @@ TEST_F(WithoutWindowManager, ListsViewableTopLevelsAndMovesThemDirectly) {
               AXError::kAXErrorSuccess);
     EXPECT_EQ(server().outerFrame(clock)->size(), (Size{210.0, 170.0}));
 
+    // Iconic in WM_STATE alone, as a window manager without the extended hints marks it.
+    const std::uint32_t iconic[] = {3, XCB_NONE};
+    const xcb_atom_t wmState = server().atom("WM_STATE");
+    xcb_change_property(server().conn(), XCB_PROP_MODE_REPLACE, eyes, wmState, wmState, 32, 2,
+                        iconic);
+    server().sync();
+    EXPECT_TRUE(waitUntil([&] {
+        Value minimized;
+        return ax().copyAttributeValue(Element::window(eyes), "AXMinimized", minimized) ==
+                   AXError::kAXErrorSuccess &&
+               minimized == Value(true);
+    }));
+
     // Raising without a window manager restacks the window itself.
     ASSERT_EQ(ax().performAction(Element::window(clock), "AXRaise"), AXError::kAXErrorSuccess);
     list = desktop().windowServer().copyWindowListInfo(kCGWindowListOptionOnScreenOnly,
                                                        kCGNullWindowID);
     EXPECT_EQ(*(*list.asArray())[0].find(windowkeys::kNumber)->asInteger(), clock);
-    server().kill(clockPid);
-    server().kill(eyesPid);
 }
 
 TEST_F(WithoutWindowManager, ScreensAndPointerUseTheBottomLeftOrigin) {

@@ -29,30 +29,48 @@ protected:
     }
 };
 
+// Three windows, so that no order the window manager has not made yet (nor its reverse)
+// passes for the one asked for.
 TEST_F(UnderWindowManager, ListsFrontMostFirstWithEveryKey) {
-    auto [termPid, term] =
+    const auto term =
         open({"xterm", "-geometry", "40x8+60+60", "-title", "list-term"}, "list-term");
-    auto [clockPid, clock] =
+    const auto clock =
         open({"xclock", "-geometry", "180x140+400+300", "-title", "list-clock"}, "list-clock");
-    ASSERT_NE(term, XCB_NONE);
-    ASSERT_NE(clock, XCB_NONE);
+    const auto eyes =
+        open({"xeyes", "-geometry", "100x80+700+100", "-title", "list-eyes"}, "list-eyes");
+    ASSERT_NE(term.window, XCB_NONE);
+    ASSERT_NE(clock.window, XCB_NONE);
+    ASSERT_NE(eyes.window, XCB_NONE);
     constexpr std::uint32_t options =
         kCGWindowListOptionOnScreenOnly | kCGWindowListExcludeDesktopElements;
-
-    for (xcb_window_t front : {term, clock, term}) {
+    const auto ours = [&] {
+        std::vector<std::int64_t> order;
+        for (std::int64_t n : listedNumbers(options)) {
+            if (n == term.window || n == clock.window || n == eyes.window) order.push_back(n);
+        }
+        return order;
+    };
+    // The windows activated so far, most recent first: the list must begin with them.
+    std::vector<std::int64_t> frontToBack;
+    for (xcb_window_t front : {term.window, clock.window, eyes.window, clock.window, term.window}) {
         server().activate(front);
+        std::erase(frontToBack, front);
+        frontToBack.insert(frontToBack.begin(), front);
         EXPECT_TRUE(waitUntil([&] {
-            auto numbers = listedNumbers(options);
-            return numbers.size() >= 2 && numbers.front() == front;
+            const auto order = ours();
+            return order.size() == 3 &&
+                   std::equal(frontToBack.begin(), frontToBack.end(), order.begin());
         })) << "window "
             << front << " did not come to the front of the list";
     }
+    const xcb_window_t clockWindow = clock.window;
+    const pid_t clockPid = clock.pid;
 
     Value list = desktop().windowServer().copyWindowListInfo(options, kCGNullWindowID);
     ASSERT_NE(list.asArray(), nullptr);
     const Value* clockEntry = nullptr;
     for (const Value& entry : *list.asArray()) {
-        if (*entry.find(windowkeys::kNumber)->asInteger() == clock) clockEntry = &entry;
+        if (*entry.find(windowkeys::kNumber)->asInteger() == clockWindow) clockEntry = &entry;
     }
     ASSERT_NE(clockEntry, nullptr);
     ASSERT_NE(clockEntry->find(windowkeys::kOwnerPID), nullptr);
@@ -63,7 +81,7 @@ TEST_F(UnderWindowManager, ListsFrontMostFirstWithEveryKey) {
     EXPECT_EQ(*clockEntry->find(windowkeys::kIsOnscreen)->asBool(), true);
     const Value* bounds = clockEntry->find(windowkeys::kBounds);
     ASSERT_NE(bounds, nullptr);
-    const auto frame = server().outerFrame(clock);
+    const auto frame = server().outerFrame(clockWindow);
     ASSERT_TRUE(frame);
     EXPECT_EQ(bounds->find("X")->asNumber(), frame->x);
     EXPECT_EQ(bounds->find("Y")->asNumber(), frame->y);
@@ -72,12 +90,10 @@ TEST_F(UnderWindowManager, ListsFrontMostFirstWithEveryKey) {
 
     // Only what lies above the given window.
     Value above = desktop().windowServer().copyWindowListInfo(
-        options | kCGWindowListOptionOnScreenAboveWindow, static_cast<std::uint32_t>(clock));
+        options | kCGWindowListOptionOnScreenAboveWindow, static_cast<std::uint32_t>(clockWindow));
     ASSERT_NE(above.asArray(), nullptr);
     for (const Value& entry : *above.asArray())
-        EXPECT_NE(*entry.find(windowkeys::kNumber)->asInteger(), clock);
-    server().kill(termPid);
-    server().kill(clockPid);
+        EXPECT_NE(*entry.find(windowkeys::kNumber)->asInteger(), clockWindow);
 }
 
 TEST_F(UnderWindowManager, FrameAndAttributesMatchTheServer) {
@@ -121,16 +137,17 @@ TEST_F(UnderWindowManager, FrameAndAttributesMatchTheServer) {
                    AXError::kAXErrorSuccess &&
                focused == Value(window);
     }));
-    server().kill(pid);
 }
 
 TEST_F(UnderWindowManager, QuickSuccessiveMovesLandWithoutDrift) {
     auto [pid, clock] =
-        open({"xclock", "-geometry", "160x120+200+150", "-title", "move-clock"}, "move-clock");
+        open({"xclock", "-geometry", "160x120-700-400", "-title", "move-clock"}, "move-clock");
     ASSERT_NE(clock, XCB_NONE);
     const auto start = server().outerFrame(clock);
     ASSERT_TRUE(start);
-    // As the mover does: read the position, write it back shifted, with no wait in between.
+    // Placed from the bottom-right, the clock asks for south-east gravity: a move must still
+    // put the frame's outer corner where asked. As the mover does: read the position, write
+    // it back shifted, with no wait in between.
     for (int step = 0; step < 20; ++step) {
         Value value;
         Point p;
@@ -144,7 +161,6 @@ TEST_F(UnderWindowManager, QuickSuccessiveMovesLandWithoutDrift) {
         << "ended at x " << server().outerFrame(clock)->x << ", y "
         << server().outerFrame(clock)->y;
     EXPECT_TRUE(waitUntil([&] { return axFrame(clock) == want; }));
-    server().kill(pid);
 }
 
 TEST_F(UnderWindowManager, MaximizedWindowIsRestoredThenMoved) {
@@ -161,7 +177,6 @@ TEST_F(UnderWindowManager, MaximizedWindowIsRestoredThenMoved) {
         return frame && frame->origin() == Point{300.0, 250.0} && frame->size() == normal->size();
     }));
     EXPECT_FALSE(server().hasState(clock, "_NET_WM_STATE_MAXIMIZED_VERT"));
-    server().kill(pid);
 }
 
 TEST_F(UnderWindowManager, ResizesLandWhereAsked) {
@@ -182,7 +197,6 @@ TEST_F(UnderWindowManager, ResizesLandWhereAsked) {
         ax().setAttributeValue(Element::window(clock), "AXFrame", Value(AXValue::create(target))),
         AXError::kAXErrorSuccess);
     EXPECT_TRUE(waitUntil([&] { return server().outerFrame(clock) == target; }));
-    server().kill(pid);
 }
 
 TEST_F(UnderWindowManager, GoneWindowsAndProcessesAnswerInvalidElement) {
@@ -246,7 +260,6 @@ TEST_F(UnderWindowManager, RefusesUnsupportedAttributesAndValuesOfTheWrongKind) 
     EXPECT_EQ(ax().copyAttributeValue(app, "AXFrame", value),
               AXError::kAXErrorAttributeUnsupported);
     EXPECT_EQ(ax().performAction(window, "AXMove"), AXError::kAXErrorActionUnsupported);
-    server().kill(pid);
 }
 
 TEST_F(UnderWindowManager, LeavesOutDocksAndMinimizedWindowsWhenAsked) {
@@ -276,7 +289,6 @@ TEST_F(UnderWindowManager, LeavesOutDocksAndMinimizedWindowsWhenAsked) {
     EXPECT_EQ(minimized, Value(true));
     xcb_destroy_window(c, dock);
     xcb_flush(c);
-    server().kill(pid);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Test support: a private Xvfb (with or without openbox), client programs, XTEST input.
+// Test support: a private Xvfb (with or without openbox), client programs, XTEST input
+// (support/XTestInput, which the X11 latency bench shares).
 #include "XServerFixture.h"
 
 #include <fcntl.h>
@@ -7,7 +8,6 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <xcb/xtest.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+
+#include "support/XTestInput.h"
 
 namespace tugworth::x11::testing {
 namespace {
@@ -178,7 +180,7 @@ bool XServer::windowManagerManages() {
 }
 
 XServer::~XServer() {
-    for (pid_t pid : clients_) kill(pid);
+    while (!clients_.empty()) kill(clients_.back());
     if (conn_ != nullptr) xcb_disconnect(conn_);
     for (pid_t pid : {wm_, xvfb_}) {
         if (pid > 0) {
@@ -199,16 +201,13 @@ pid_t XServer::spawn(const std::vector<std::string>& argv) {
 }
 
 void XServer::kill(pid_t pid) {
-    if (pid <= 0) return;
+    if (std::erase(clients_, pid) == 0) return;  // not ours, or already ended
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
-    std::erase(clients_, pid);
 }
 
 xcb_atom_t XServer::atom(const char* name) {
-    auto cookie = xcb_intern_atom(conn_, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-    Freed<xcb_intern_atom_reply_t> reply{xcb_intern_atom_reply(conn_, cookie, nullptr)};
-    return reply ? reply->atom : XCB_NONE;
+    return xtest::atom(conn_, name);
 }
 
 std::optional<xcb_window_t> XServer::waitForWindow(const std::string& title) {
@@ -266,35 +265,19 @@ std::optional<Rect> XServer::outerFrame(xcb_window_t window) {
                 g->height + 2 * bw + top + bottom};
 }
 
-namespace {
-void sendRootMessage(xcb_connection_t* conn, xcb_window_t root, xcb_window_t window,
-                     xcb_atom_t type, std::initializer_list<std::uint32_t> data) {
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = window;
-    event.type = type;
-    std::size_t i = 0;
-    for (auto d : data) event.data.data32[i++] = d;
-    xcb_send_event(conn, 0, root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&event));
-    xcb_flush(conn);
-}
-}  // namespace
-
 void XServer::activate(xcb_window_t window) {
-    sendRootMessage(conn_, root_, window, atom("_NET_ACTIVE_WINDOW"), {2, XCB_CURRENT_TIME, 0});
+    xtest::sendRootMessage(conn_, root_, window, atom("_NET_ACTIVE_WINDOW"),
+                           {2, XCB_CURRENT_TIME, 0});
 }
 
 void XServer::setMaximized(xcb_window_t window, bool maximized) {
-    sendRootMessage(conn_, root_, window, atom("_NET_WM_STATE"),
-                    {maximized ? 1U : 0U, atom("_NET_WM_STATE_MAXIMIZED_VERT"),
-                     atom("_NET_WM_STATE_MAXIMIZED_HORZ"), 2});
+    xtest::sendRootMessage(conn_, root_, window, atom("_NET_WM_STATE"),
+                           {maximized ? 1U : 0U, atom("_NET_WM_STATE_MAXIMIZED_VERT"),
+                            atom("_NET_WM_STATE_MAXIMIZED_HORZ"), 2});
 }
 
 void XServer::iconify(xcb_window_t window) {
-    sendRootMessage(conn_, root_, window, atom("WM_CHANGE_STATE"), {3});
+    xtest::sendRootMessage(conn_, root_, window, atom("WM_CHANGE_STATE"), {3});
 }
 
 bool XServer::hasState(xcb_window_t window, const char* state) {
@@ -310,34 +293,21 @@ bool XServer::hasState(xcb_window_t window, const char* state) {
 }
 
 xcb_keycode_t XServer::keycodeFor(std::uint32_t keysym) {
-    const xcb_setup_t* setup = xcb_get_setup(conn_);
-    const auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
-    Freed<xcb_get_keyboard_mapping_reply_t> map{xcb_get_keyboard_mapping_reply(
-        conn_, xcb_get_keyboard_mapping(conn_, setup->min_keycode, count), nullptr)};
-    if (!map) return 0;
-    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map.p);
-    for (int k = 0; k < count; ++k) {
-        if (syms[k * map->keysyms_per_keycode] == keysym)
-            return static_cast<xcb_keycode_t>(setup->min_keycode + k);
-    }
-    return 0;
+    return xtest::keycodeFor(conn_, keysym);
 }
 
 void XServer::key(xcb_keycode_t keycode, bool press) {
-    xcb_test_fake_input(conn_, press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, keycode, XCB_CURRENT_TIME,
-                        XCB_NONE, 0, 0, 0);
+    xtest::key(conn_, keycode, press);
     sync();
 }
 
 void XServer::button(std::uint8_t number, bool press) {
-    xcb_test_fake_input(conn_, press ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, number,
-                        XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xtest::button(conn_, number, press);
     sync();
 }
 
 void XServer::movePointer(int x, int y) {
-    xcb_test_fake_input(conn_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root_,
-                        static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 0);
+    xtest::warpTo(conn_, root_, x, y);
 }
 
 void XServer::sync() {

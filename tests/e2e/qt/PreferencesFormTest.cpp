@@ -1,4 +1,4 @@
-// The preferences form: every control bound both ways to its owner, with the real controller.
+// The preferences form: every control bound both ways to its owner.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,13 +8,11 @@
 #include <QPushButton>
 
 #include "app/SettingsKeys.h"
-#include "app/UserDefaults.h"
+#include "platform/SettingsStorage.h"
 #include "platform/qt/QtToolkit.h"
 #include "platform/qt/QtWindow.h"
 #include "platform/sim/LogCapture.h"
-#include "platform/sim/SimSettingsStorage.h"
 #include "preferences/ObservableProperty.h"
-#include "preferences/PreferencesWindowController.h"
 
 namespace tugworth::qt {
 namespace {
@@ -161,44 +159,6 @@ TEST_F(PreferencesFormTest, DestroyingTheWindowUnbindsItsControls) {
     for (const auto& [key, value] : owner_.values)
         EXPECT_EQ(owner_.observers.count(key), 0U) << key;
     owner_.setValueForKey(settings::kEnableDragging, Value(false));  // reaches no dead control
-}
-
-TEST(PreferencesWindowWithController, UntickingTheLastPresenceTicksTheOther) {
-    sim::LogCapture log;
-    Log logger(log);
-    sim::SimSettingsStorage storage;
-    storage.persisted() = {{"preferencesInitialized", Value(true)},
-                           {"enableDragging", Value(true)},
-                           {"showInDock", Value(true)},
-                           {"showInMenuBar", Value(false)}};
-    UserDefaults defaults(storage);
-    QtToolkit toolkit(log);
-    PreferencesWindowController controller(defaults, toolkit, logger);
-    ASSERT_NE(controller.window(), nullptr);
-    QWidget& form = *dynamic_cast<QtWindow&>(*controller.window()).widget();
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Tugworth Preferences"));
-
-    QCheckBox* dock = boundControl<QCheckBox>(form, settings::kShowInDock);
-    QCheckBox* menuBar = boundControl<QCheckBox>(form, settings::kShowInMenuBar);
-    QCheckBox* dragging = boundControl<QCheckBox>(form, settings::kEnableDragging);
-    ASSERT_TRUE(dock && menuBar && dragging);
-    EXPECT_TRUE(dock->isChecked());
-    EXPECT_FALSE(menuBar->isChecked());
-    EXPECT_TRUE(dragging->isChecked());
-
-    dock->click();
-    EXPECT_FALSE(dock->isChecked());
-    EXPECT_TRUE(menuBar->isChecked());
-
-    dragging->click();
-    buttonFor(form, "savePreferencesAction:")->click();
-    EXPECT_EQ(storage.persisted().at("enableDragging"), Value(false));
-    EXPECT_EQ(storage.persisted().at("showInDock"), Value(false));
-    EXPECT_EQ(storage.persisted().at("showInMenuBar"), Value(true));
-    EXPECT_FALSE(controller.window()->isVisible());
-
-    QApplication::processEvents();  // the queued Dock change
-    EXPECT_EQ(toolkit.activationPolicy(), ActivationPolicy::Accessory);
 }
 
 }  // namespace

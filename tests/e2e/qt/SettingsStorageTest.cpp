@@ -1,6 +1,9 @@
 // The settings file: values come back with their kind, a bad file is set aside and never
 // overwritten, and an unwritable folder is reported once while the program goes on.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -30,6 +33,23 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
+public:
+    // Permissions do not bind root: then the folder is made immutable.
+    bool lockFolder(bool locked) {
+        if (geteuid() != 0) {
+            const auto rx = QFile::ReadOwner | QFile::ExeOwner;
+            return QFile::setPermissions(folder(), locked ? rx : rx | QFile::WriteOwner);
+        }
+        const int fd = ::open(folder().toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = locked ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        if (fd >= 0) ::close(fd);
+        return done;
+    }
+
+protected:
     QStringList setAsideFiles() const {
         return QDir(folder()).entryList({QStringLiteral("Tugworth.conf.corrupt-*")}, QDir::Files);
     }
@@ -86,15 +106,16 @@ TEST_F(SettingsFileTest, ValuesReadBackWithTheirKind) {
 TEST_F(SettingsFileTest, HandWrittenFileReadsAsTheKindsItShows) {
     writeFile(
         "[General]\nenableDragging=true\nlevel=3\nratio=0.25\nname=Command+Option\n"
-        "list=a, b\n; a comment\n");
+        "list=a, b\ndigits=123456789012345678901234567890\npoint=@Point(1 2)\n; a comment\n");
     QtSettingsStorage storage(path(), log_);
-    const SettingsMap expected{{"enableDragging", Value(true)},
-                               {"level", Value(3)},
-                               {"ratio", Value(0.25)},
-                               {"name", Value("Command+Option")},
-                               {"list", Value("a, b")}};
+    const SettingsMap expected{
+        {"enableDragging", Value(true)}, {"level", Value(3)},
+        {"ratio", Value(0.25)},          {"name", Value("Command+Option")},
+        {"list", Value("a, b")},         {"digits", Value("123456789012345678901234567890")}};
     EXPECT_EQ(storage.load(), expected);
-    EXPECT_TRUE(warnings().empty());
+    // A value of a kind no setting has is left out, with one warning naming it.
+    ASSERT_EQ(warnings().size(), 1U);
+    EXPECT_NE(warnings()[0].find("point"), std::string::npos) << warnings()[0];
 }
 
 TEST_F(SettingsFileTest, SaveReplacesTheWholeFile) {
@@ -120,6 +141,7 @@ TEST_F(SettingsFileTest, UnparsableFileIsSetAsideAndNotOverwritten) {
         QByteArray("\x7f"
                    "ELF\x02\x01\x01\x00\x00\x00",
                    10),
+        QByteArray("[General]\nx=") + QByteArray(1 << 20, 'a'),  // well formed, far too large
     };
     for (std::size_t i = 0; i < corruptions.size(); ++i) {
         const QByteArray& corrupt = corruptions[i];
@@ -156,17 +178,22 @@ TEST_F(SettingsFileTest, UncreatableFolderIsReportedOnceAndNothingIsLost) {
     EXPECT_NE(warnings()[0].find(path().toStdString()), std::string::npos) << warnings()[0];
 }
 
-TEST_F(SettingsFileTest, ReadOnlyFolderKeepsTheFileAsItWas) {
-    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
-    writeFile("[General]\nenableDragging=true\n");
-    QFile::setPermissions(folder(), QFile::ReadOwner | QFile::ExeOwner);
-
+// A file that could not be moved aside stays untouched for the whole run, even once its
+// folder can be written again: it may be all the user has of their settings.
+TEST_F(SettingsFileTest, AFileThatCouldNotBeSetAsideIsNeverOverwritten) {
+    const QByteArray corrupt("[General\nenableDragging=false\n");
+    writeFile(corrupt);
+    if (!lockFolder(true)) GTEST_SKIP() << "cannot make a folder read-only here";
+    const std::unique_ptr<SettingsFileTest, void (*)(SettingsFileTest*)> unlock(
+        this, [](SettingsFileTest* t) { t->lockFolder(false); });
     QtSettingsStorage storage(path(), log_);
-    EXPECT_EQ(storage.load(), (SettingsMap{{"enableDragging", Value(true)}}));
-    EXPECT_FALSE(storage.save({{"enableDragging", Value(false)}}));
+    EXPECT_TRUE(storage.load().empty());
+    EXPECT_FALSE(storage.save({{"enableDragging", Value(true)}}));
+    ASSERT_TRUE(lockFolder(false));
+    EXPECT_FALSE(storage.save({{"enableDragging", Value(true)}}));
+    EXPECT_EQ(readFile(path()), corrupt);
+    EXPECT_TRUE(setAsideFiles().isEmpty());
     EXPECT_EQ(warnings().size(), 1U);
-    EXPECT_EQ(readFile(path()), QByteArray("[General]\nenableDragging=true\n"));
-    QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 TEST_F(SettingsFileTest, ValuesOfOtherKindsAreLeftOutWithAWarning) {

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -167,7 +168,8 @@ void answerNextAlert(const QString& title) {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         if (title.isEmpty()) {
-            box->reject();
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(box, &escape);
             return;
         }
         for (QAbstractButton* button : box->buttons()) {
@@ -184,7 +186,7 @@ TEST_F(ToolkitTest, AlertsAnswerTheirButtonsFromOneThousand) {
     EXPECT_EQ(toolkit_.runModal(alert), 1000);
     answerNextAlert(QStringLiteral("Later"));
     EXPECT_EQ(toolkit_.runModal(alert), 1001);
-    answerNextAlert(QString());  // closed: the last button's answer, never the first's
+    answerNextAlert(QString());  // Escape: the last button's answer, never the first's
     EXPECT_EQ(toolkit_.runModal(alert), 1001);
 
     Alert plain;

@@ -145,14 +145,12 @@ int main(int argc, char** argv) {
             xcb_configure_window(c, w, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
         }
         xcb_flush(c);
-        bool drained = false;
         while (std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> event{
             xcb_poll_for_event(c), &std::free}) {
-            drained = true;
         }
-        // The map may have been among them: look again before waiting for more.
-        if (drained && !ready) continue;
-        if (!ready || !o.jitter) {
+        // Until it is viewable, look again soon: the window manager maps its frame after the
+        // client, and that brings the client no event to wake on.
+        if (ready && !o.jitter) {
             std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> event{xcb_wait_for_event(c),
                                                                              &std::free};
             if (!event) break;

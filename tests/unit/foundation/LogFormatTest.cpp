@@ -62,8 +62,21 @@ TEST(LogFormat, InvalidUtf8AndC1ControlsAreEscapedButValidTextIsKept) {
               "a\\xffb");
     EXPECT_EQ(escapeForLog("\xC3"), "\\xc3");                    // truncated sequence
     EXPECT_EQ(escapeForLog("\xED\xA0\x80"), "\\xed\\xa0\\x80");  // a surrogate is not UTF-8
-    EXPECT_EQ(escapeForLog("x\xC2\x85y"), "x\\x85y");            // NEL, a C1 line break
+    EXPECT_EQ(escapeForLog("\xE0\x80\xAF"), "\\xe0\\x80\\xaf");  // overlong encodings
+    EXPECT_EQ(escapeForLog("\xF0\x80\x80\xAF"), "\\xf0\\x80\\x80\\xaf");
+    EXPECT_EQ(escapeForLog("x\xC2\x85y"), "x\\x85y");  // NEL, a C1 line break
+    EXPECT_TRUE(needsLogEscape("\x7F"));
     EXPECT_EQ(escapeForLog("\x7F"), "\\x7f");
+    // The edges: the last C1 control and the first character after it; the last code point
+    // and the first past it.
+    for (const std::string_view kept : {"\xC2\xA0", "\xF4\x8F\xBF\xBF"}) {
+        EXPECT_FALSE(needsLogEscape(kept));
+        EXPECT_EQ(escapeForLog(kept), kept);
+    }
+    EXPECT_TRUE(needsLogEscape("\xC2\x9F"));
+    EXPECT_EQ(escapeForLog("\xC2\x9F"), "\\x9f");
+    EXPECT_TRUE(needsLogEscape("\xF4\x90\x80\x80"));
+    EXPECT_EQ(escapeForLog("\xF4\x90\x80\x80"), "\\xf4\\x90\\x80\\x80");
 }
 
 }  // namespace

@@ -143,14 +143,9 @@ TEST_P(LaunchSettingsRules, RegisterThenResolve) {
     EXPECT_TRUE(defaults.boolForKey(settings::kPreferencesInitialized));
 }
 
-const SettingsMap kInitialisedByOneTimeWrite{{"preferencesInitialized", Value(true)},
-                                             {"enableDragging", Value(true)},
-                                             {"enableResizing", Value(true)}};
-
 INSTANTIATE_TEST_SUITE_P(
     Launch, LaunchSettingsRules,
-    ::testing::Values(LaunchCase{"NothingStoredWritesNothing", {}, {true, true}, {}},
-                      LaunchCase{"DockOffAlone",
+    ::testing::Values(LaunchCase{"DockOffAlone",
                                  {{"showInDock", Value(false)}},
                                  {false, true},
                                  {{"showInDock", Value(false)}}},
@@ -166,11 +161,6 @@ INSTANTIATE_TEST_SUITE_P(
                                  {{"showInDock", Value("NO")}, {"showInMenuBar", Value(0)}},
                                  {false, true},
                                  {{"showInDock", Value("NO")}, {"showInMenuBar", Value(true)}}},
-                      LaunchCase{"UninitialisedOverwritesDisabledDragging",
-                                 {{"preferencesInitialized", Value(false)},
-                                  {"enableDragging", Value(false)}},
-                                 {true, true},
-                                 kInitialisedByOneTimeWrite},
                       LaunchCase{"UninitialisedWithBothOffStillKeepsOneVisible",
                                  {{"preferencesInitialized", Value(false)},
                                   {"showInDock", Value(false)},

@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path corpusFolder() {
-    return fs::path(__FILE__).parent_path() / ".." / ".." / "fuzz" / "corpus" / "window_list";
+    return fs::path(TUGWORTH_FUZZ_CORPUS) / "window_list";
 }
 
 std::vector<std::uint8_t> readBytes(const fs::path& file) {

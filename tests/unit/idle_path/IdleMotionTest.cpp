@@ -7,9 +7,8 @@
 #include <new>
 #include <ostream>
 
-#include "app/AppDelegate.h"
-#include "platform/sim/Desktop.h"
 #include "support/AllocationCounter.h"
+#include "support/SimDesk.h"
 
 namespace tugworth {
 namespace {
@@ -23,7 +22,7 @@ struct IdleCase {
     friend void PrintTo(const IdleCase& row, std::ostream* out) { *out << row.name; }
 };
 
-class IdleMotion : public ::testing::TestWithParam<IdleCase> {
+class IdleMotion : public ::testing::TestWithParam<IdleCase>, public test::SimDesk {
 protected:
     IdleMotion() {
         desktop.addProcess(501, "TextEdit");
@@ -35,10 +34,6 @@ protected:
         desktop.sendFlagsChanged(0);
         desktop.logCapture().clear();
     }
-
-    sim::Desktop desktop;
-    UserDefaults defaults{desktop.storage()};
-    AppDelegate delegate{defaults, desktop.platform()};
 };
 
 TEST_P(IdleMotion, BurstOfMotionEventsAllocatesAndCallsNothing) {

@@ -1,0 +1,234 @@
+// The gesture state machine and pointer motion: which gesture a modifier change leaves, from
+// any state, and what each motion event then does to the target.
+#include <optional>
+#include <ostream>
+
+#include "app/SettingsKeys.h"
+#include "support/SimDesk.h"
+
+namespace tugworth::test {
+namespace {
+
+enum class State { Idle, Dragging, Resizing };
+
+constexpr std::uint64_t kCmd = kModifierCommand;
+constexpr std::uint64_t kCtrl = kModifierControl;
+constexpr std::uint64_t kOpt = kModifierOption;
+constexpr std::uint64_t kShift = kModifierShift;
+constexpr std::uint64_t kUnexamined =
+    kModifierCapsLock | kModifierNumericPad | kModifierHelp | kModifierFunction;
+constexpr Pid kApp = 501;
+constexpr std::int64_t kWindow = 12;
+constexpr std::int64_t kHeld = 13;  // a target from earlier, away from the pointer
+constexpr Rect kFrame{100.0, 100.0, 800.0, 600.0};
+constexpr Point kOverWindow{300.0, 700.0};
+
+struct Gesture : ::testing::Test, SimDesk {
+    Gesture() {
+        addApp(kApp, "TextEdit", kWindow, kFrame);
+        desktop.addWindow(kApp, kHeld, {1200, 100, 300, 200}, "Held");
+        desktop.setPointer(kOverWindow);
+    }
+    void installMonitors() { delegate.setupEventMonitoring(); }
+};
+
+struct ChordCase {
+    const char* name;
+    State from;
+    std::uint64_t flags;
+    State expected;
+    const char* dragChord = nullptr;
+    const char* resizeChord = nullptr;
+    bool dragEnabled = true;
+    bool resizeEnabled = true;
+    bool initialized = true;  // false: the stored switches are not consulted
+    bool trusted = true;
+    bool asks = false;
+    friend void PrintTo(const ChordCase& row, std::ostream* out) { *out << row.name; }
+};
+
+constexpr State I = State::Idle, D = State::Dragging, R = State::Resizing;
+const char* const kOptCtrl = "Option+Control";
+const char* const kCmdOpt = "Command+Option";
+
+const ChordCase kChordCases[] = {
+    {"DragChord", I, kCmd | kCtrl, D},
+    {"OptionNotExaminedForDrag", I, kCmd | kCtrl | kOpt, D},
+    {"ResizeChord", I, kCmd | kCtrl | kShift, R},
+    {"ResizeAllowsMore", I, kCmd | kCtrl | kShift | kOpt, R},
+    {"ControlAlone", I, kCtrl, I},
+    {"CommandShift", I, kCmd | kShift, I},
+    {"UnexaminedBitsIgnored", I, kCmd | kCtrl | kShift | kUnexamined, R},
+    {"CapsLockIsNoChordKey", I, kModifierCapsLock | kCtrl, I},
+    {"OptionControlDrag", I, kOpt | kCtrl, D, kOptCtrl},
+    {"OptionControlRefusesDefaultKeys", I, kCmd | kCtrl, I, kOptCtrl},
+    {"CommandOptionIgnoresControl", I, kCmd | kOpt | kCtrl, D, kCmdOpt},
+    {"CommandOptionShiftIsNoDrag", I, kCmd | kOpt | kShift, I, kCmdOpt},
+    {"CommandOptionShiftResize", I, kCmd | kOpt | kShift, R, kCmdOpt, "Command+Option+Shift"},
+    {"OptionControlShiftResize", I, kOpt | kCtrl | kShift, R, kOptCtrl, "Option+Control+Shift"},
+    // Every resize chord needs its Shift: without it the same keys only drag.
+    {"DefaultResizeNeedsShift", I, kCmd | kCtrl, I, kCmdOpt},
+    {"OptionControlResizeNeedsShift", I, kOpt | kCtrl, I, nullptr, "Option+Control+Shift"},
+    {"CommandOptionResizeNeedsShift", I, kCmd | kOpt, I, nullptr, "Command+Option+Shift"},
+    {"OptionControlShiftRefusesDefaultKeys", I, kCmd | kCtrl | kShift, I, kOptCtrl,
+     "Option+Control+Shift"},
+    {"WrongCaseNameIsTheDefault", I, kOpt | kCtrl, I, "option+control"},
+    {"UnknownResizeNameIsTheDefault", I, kCmd | kCtrl | kShift, R, nullptr, "Shift"},
+    {"ResizingOff", I, kCmd | kCtrl | kShift, I, nullptr, nullptr, true, false},
+    {"ResizingOffStillDrags", I, kCmd | kCtrl, D, nullptr, nullptr, true, false},
+    {"DraggingOff", I, kCmd | kCtrl, I, nullptr, nullptr, false, true},
+    {"SwitchesIgnoredUntilInitialized", I, kCmd | kCtrl | kShift, R, nullptr, nullptr, false, false,
+     false},
+    {"UntrustedAsksOnce", I, kCmd | kCtrl | kShift, I, nullptr, nullptr, true, false, true, false,
+     true},
+    {"UntrustedNoChordAsksNothing", I, kCtrl | kShift, I, nullptr, nullptr, true, true, true,
+     false},
+    // Mid-gesture: Shift turns a drag into a resize and back, keeping the target.
+    {"ShiftAddedMidDrag", D, kCmd | kCtrl | kShift, R},
+    {"ShiftReleasedMidResize", R, kCmd | kCtrl, D},
+    {"ShiftAddedWhileResizingOff", D, kCmd | kCtrl | kShift, I, nullptr, nullptr, true, false},
+    {"OneKeyReleasedMidDrag", D, kCmd, I},
+    {"ControlReleasedMidResize", R, kCmd | kShift, I},
+    {"EverythingReleasedMidResize", R, 0, I},
+    {"PermissionWithdrawnMidDrag", D, kCmd | kCtrl | kOpt, I, nullptr, nullptr, true, true, true,
+     false, true},
+};
+
+class ChordState : public Gesture, public ::testing::WithParamInterface<ChordCase> {};
+
+TEST_P(ChordState, DecidesTheGestureAndKeepsOrDropsTheTarget) {
+    const ChordCase& row = GetParam();
+    if (row.dragChord) store(settings::kDragModifier, row.dragChord);
+    if (row.resizeChord) store(settings::kResizeModifier, row.resizeChord);
+    store(settings::kPreferencesInitialized, row.initialized);
+    store(settings::kEnableDragging, row.dragEnabled);
+    store(settings::kEnableResizing, row.resizeEnabled);
+    desktop.setTrusted(row.trusted);
+    installMonitors();
+    delegate.isDragging = row.from == D;
+    delegate.isResizing = row.from == R;
+    delegate.targetWindow = Element::window(kHeld);
+    delegate.hasAccessibilityPermissions = !row.trusted;
+
+    desktop.sendFlagsChanged(row.flags);
+
+    EXPECT_EQ(delegate.isDragging, row.expected == D);
+    EXPECT_EQ(delegate.isResizing, row.expected == R);
+    EXPECT_EQ(delegate.hasAccessibilityPermissions, row.trusted);
+    EXPECT_EQ(delegate.lastPermissionCheckTime, services().now());
+    // A gesture keeps the held target while it answers; Idle drops it.
+    EXPECT_EQ(delegate.targetWindow,
+              row.expected != I ? std::optional(Element::window(kHeld)) : std::nullopt);
+    EXPECT_EQ(desktop.toolkit().alerts().size(), row.asks ? 1U : 0U);
+}
+
+INSTANTIATE_TEST_SUITE_P(Chords, ChordState, ::testing::ValuesIn(kChordCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// Deltas are y-up, the window's origin y-down; two points or less are discarded, not summed.
+TEST_F(Gesture, MotionActsOnlyAboveTwoPointsAndNeverAccumulates) {
+    installMonitors();
+    desktop.sendFlagsChanged(kDragChord);
+    const struct {
+        double dx, dy;
+        bool acts;
+    } steps[] = {{1, 1, false}, {0, -2, false}, {2.5, 0, true}, {-1.5, -1.5, true}, {0, -10, true}};
+    Rect expected = kFrame;
+    for (const auto& s : steps) {
+        moveBy(s.dx, s.dy);
+        if (s.acts) expected = {expected.x + s.dx, expected.y - s.dy, 800, 600};
+        EXPECT_EQ(frameOf(kWindow), expected) << s.dx << ", " << s.dy;
+        EXPECT_EQ(delegate.initialLocation, desktop.pointer());
+    }
+    for (int step = 0; step < 20; ++step) moveBy(1.0, 0.0);
+    EXPECT_EQ(frameOf(kWindow), expected);
+    // Motion with a button held is not seen; the next event measures from the last one seen.
+    desktop.setPointer({desktop.pointer().x + 30.0, desktop.pointer().y});
+    EXPECT_EQ(frameOf(kWindow), expected);
+    moveBy(1.0, 0.0);
+    EXPECT_EQ(frameOf(kWindow).x, expected.x + 31.0);
+}
+
+TEST_F(Gesture, LateCaptureRetriesOnEveryEventAndMeasuresFromIt) {
+    installMonitors();
+    desktop.setPointer({1800.0, 100.0});  // over no window
+    desktop.sendFlagsChanged(kDragChord);
+    moveBy(10.0, 0.0);
+    EXPECT_FALSE(delegate.targetWindow.has_value());
+    desktop.movePointer(kOverWindow);  // captured here; no step on this event
+    EXPECT_EQ(delegate.targetWindow, Element::window(kWindow));
+    EXPECT_EQ(frameOf(kWindow), kFrame);
+    moveBy(4.0, 3.0);
+    EXPECT_EQ(frameOf(kWindow), (Rect{104.0, 97.0, 800.0, 600.0}));
+}
+
+// A target refusing every write beside a window of its application that accepts them: the
+// step retries on that one, which becomes the target. Refusing alone is not dying.
+TEST_F(Gesture, ARefusingTargetGivesWayToItsApplicationsOtherWindowOrIsKept) {
+    for (const char* name : {"AXFrame", "AXPosition", "AXSize"})
+        bend(Element::window(kWindow), name, refusesWrites(AXError::kAXErrorCannotComplete));
+    desktop.closeWindow(kHeld);
+    installMonitors();
+    desktop.sendFlagsChanged(kDragChord);
+    moveBy(10.0, 0.0);
+    EXPECT_EQ(delegate.targetWindow, Element::window(kWindow));  // nothing else to take
+    desktop.sendFlagsChanged(0);
+
+    desktop.addWindow(kApp, 14, {1000.0, 700.0, 300.0, 200.0}, "Other");
+    for (const bool resizing : {false, true}) {
+        desktop.window(14)->frame = {1000.0, 700.0, 300.0, 200.0};
+        desktop.sendFlagsChanged(resizing ? kResizeChord : kDragChord);
+        moveBy(10.0, -10.0);
+        moveBy(10.0, -10.0);
+        EXPECT_EQ(delegate.targetWindow, Element::window(14));
+        EXPECT_EQ(frameOf(kWindow), kFrame);
+        EXPECT_EQ(frameOf(14), (resizing ? Rect{1000, 700, 320, 220} : Rect{1020, 720, 300, 200}));
+        desktop.sendFlagsChanged(0);
+    }
+}
+
+// A target whose window or process goes away is dropped; the gesture goes on, and the next
+// motion captures what lies under the pointer then, measuring from there.
+TEST_F(Gesture, ADeadTargetIsDroppedAndTheNextMotionRecaptures) {
+    for (const bool resizing : {false, true}) {
+        for (const bool quit : {false, true}) {
+            SimDesk d;
+            d.addApp(kApp, "TextEdit", kWindow, kFrame);
+            d.addApp(502, "Preview", 15, {50, 50, 700, 500});
+            d.desktop.setStacking({kWindow, 15});
+            d.desktop.setPointer(kOverWindow);
+            d.delegate.setupEventMonitoring();
+            d.desktop.sendFlagsChanged(resizing ? kResizeChord : kDragChord);
+            quit ? d.desktop.quit(kApp) : d.desktop.closeWindow(kWindow);
+            d.moveBy(10.0, 0.0);
+            EXPECT_FALSE(d.delegate.targetWindow.has_value());
+            EXPECT_EQ(d.delegate.isResizing, resizing);
+            d.moveBy(10.0, 0.0);
+            EXPECT_EQ(d.delegate.targetWindow, Element::window(15));
+            EXPECT_EQ(d.frameOf(15), (Rect{50, 50, 700, 500}));
+            d.moveBy(10.0, 0.0);
+            EXPECT_EQ(d.frameOf(15), (resizing ? Rect{50, 50, 710, 500} : Rect{60, 50, 700, 500}));
+        }
+    }
+}
+
+// Local monitors see this program's own events and must hand them on unchanged.
+TEST_F(Gesture, LocalMonitorsActAndHandEventsOn) {
+    installMonitors();
+    std::vector<Event> passedOn;
+    const auto record = [&passedOn](const Event& event) -> const Event* {
+        passedOn.push_back(event);
+        return &event;
+    };
+    desktop.platform().monitors.addLocalMonitor(kEventMaskMouseMoved, record);
+    desktop.platform().monitors.addLocalMonitor(kEventMaskFlagsChanged, record);
+    desktop.sendFlagsChanged(kDragChord, true);
+    desktop.movePointer({kOverWindow.x + 10.0, kOverWindow.y}, true);
+    EXPECT_EQ(frameOf(kWindow).x, kFrame.x + 10.0);
+    ASSERT_EQ(passedOn.size(), 2U);
+    EXPECT_EQ(passedOn[0].modifierFlags, kDragChord);
+    EXPECT_EQ(passedOn[1].type, EventType::MouseMoved);
+}
+
+}  // namespace
+}  // namespace tugworth::test
