@@ -9,6 +9,9 @@ class QSocketNotifier;
 
 namespace tugworth {
 
+// "SIGINT", "SIGTERM", "SIGHUP", or "a signal", for the line that logs the way out.
+const char* signalName(int signal);
+
 class QuitOnSignals {
 public:
     // `quit` runs on the main thread, from the event loop, once per signal received.

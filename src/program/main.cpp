@@ -1,4 +1,4 @@
-// tugworth: the program on the user's X11 desktop. Core + X11 platform + Qt user interface.
+// tugworth: the program on the user's desktop. Core + X11 or Wayland platform + Qt user interface.
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -15,23 +15,11 @@
 #include "platform/qt/QtToolkit.h"
 #include "platform/x11/X11Desktop.h"
 #include "program/QuitOnSignals.h"
+#include "program/WaylandStartup.h"
 
 namespace {
 
 using namespace tugworth;
-
-const char* signalName(int signal) {
-    switch (signal) {
-        case SIGINT:
-            return "SIGINT";
-        case SIGTERM:
-            return "SIGTERM";
-        case SIGHUP:
-            return "SIGHUP";
-        default:
-            return "a signal";
-    }
-}
 
 // Qt ends the process itself (status 1) when its own connection to the X server breaks, which
 // can happen before our notifier has seen ours break: the lost display is then reported on the
@@ -126,6 +114,9 @@ int main(int argc, char** argv) {
         log.error("tugworth takes no command-line arguments (got ", argv[1],
                   "); its settings are in the preferences window");
         status = 2;
+    } else if (const auto compositor = detectWaylandCompositor();
+               compositor != WaylandCompositor::None) {
+        status = runOnWayland(compositor, argc, argv, logSink, log);
     } else if (x11::checkSessionSupport(log)) {
         status = runOnDesktop(argc, argv, logSink, log);
     }
