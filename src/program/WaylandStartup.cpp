@@ -11,7 +11,6 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDesktopServices>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
 
@@ -97,15 +96,10 @@ int runOnWayland(WaylandCompositor compositor, int argc, char** argv, StdoutLogS
     if (!ownApplicationBusName(bus, log)) return EXIT_FAILURE;
     auto driver = connectDriver(compositor, bus, log);
     if (!driver) return EXIT_FAILURE;
-    const std::string compositorName = driver->compositorName();
     wayland::CompositorDesktop desktop(std::move(driver), openUrl);
 
     qt::QtToolkit toolkit(logSink);
     qt::QtSettingsStorage storage(qt::QtSettingsStorage::defaultFilePath(), logSink);
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        log.info(compositorName, " shows no tray icons here: open Tugworth again to reach its ",
-                 "preferences");
-    }
 
     bool dispatchPosted = false;
     desktop.start(

@@ -1,0 +1,45 @@
+// A test-only reader of what Mutter shows, for any caller: every window's frame, the pointer
+// and the X display of XWayland. The tests check Tugworth's effects through it, never through
+// Tugworth's own bridge.
+'use strict';
+
+const {Gio, GLib} = imports.gi;
+
+const READER_XML = `<node>
+  <interface name="org.tugworth.TestReader">
+    <method name="Frames"><arg type="a(tsiiii)" direction="out"/></method>
+    <method name="Pointer"><arg type="i" direction="out"/><arg type="i" direction="out"/></method>
+    <method name="XDisplay"><arg type="s" direction="out"/></method>
+  </interface>
+</node>`;
+
+class Reader {
+    enable() {
+        this._exported = Gio.DBusExportedObject.wrapJSObject(READER_XML, this);
+        this._exported.export(Gio.DBus.session, '/org/tugworth/TestReader');
+    }
+
+    disable() {
+        this._exported.unexport();
+    }
+
+    Frames() {
+        return global.get_window_actors().map(a => a.meta_window).map(w => {
+            const r = w.get_frame_rect();
+            return [w.get_id(), w.get_title() ?? '', r.x, r.y, r.width, r.height];
+        });
+    }
+
+    Pointer() {
+        const [x, y] = global.get_pointer();
+        return [x, y];
+    }
+
+    XDisplay() {
+        return GLib.getenv('DISPLAY') ?? '';
+    }
+}
+
+function init() {
+    return new Reader();
+}
