@@ -145,16 +145,17 @@ class Shell:
         return self.frames().get(title)
 
     def steady_frame(self, title):
-        """The window's frame if it stays the same for a tenth of a second."""
+        """The window's frame if it stays the same for a third of a second."""
         before = self.frame(title)
-        time.sleep(0.1)
+        time.sleep(0.3)
         return before if self.frame(title) == before else None
 
     def pointer(self):
         return self._read("Pointer")
 
     def x_display(self):
-        return self._read("XDisplay")[0]
+        """(DISPLAY, XAUTHORITY) of XWayland; empty strings when it has not started."""
+        return self._read("XDisplay")
 
     def wait_for_frame(self, title, expected, seconds=10):
         try:
@@ -177,9 +178,13 @@ class Shell:
 
     def point_at(self, x, y):
         """Moves the pointer to (x, y) by relative device motion."""
-        px, py = self.pointer()
-        self.input.move(x - px, y - py)
-        wait_until(lambda: self.pointer() == (x, y), f"the pointer at {(x, y)}")
+        def there():
+            px, py = self.pointer()
+            if (px, py) == (x, y):
+                return True
+            self.input.move(x - px, y - py)
+            return False
+        wait_until(there, f"the pointer at {(x, y)} (it is at {self.pointer()})")
 
 
 class RemoteDesktop:

@@ -1,5 +1,5 @@
 // A test-only reader of what Mutter shows, for any caller: every window's frame, the pointer
-// and the X display of XWayland. The tests check Tugworth's effects through it, never through
+// and the X display of XWayland with its authority file. The tests check Tugworth's effects through it, never through
 // Tugworth's own bridge.
 'use strict';
 
@@ -9,7 +9,9 @@ const READER_XML = `<node>
   <interface name="org.tugworth.TestReader">
     <method name="Frames"><arg type="a(tsiiii)" direction="out"/></method>
     <method name="Pointer"><arg type="i" direction="out"/><arg type="i" direction="out"/></method>
-    <method name="XDisplay"><arg type="s" direction="out"/></method>
+    <method name="XDisplay">
+      <arg type="s" direction="out"/><arg type="s" direction="out"/>
+    </method>
   </interface>
 </node>`;
 
@@ -36,7 +38,7 @@ class Reader {
     }
 
     XDisplay() {
-        return GLib.getenv('DISPLAY') ?? '';
+        return [GLib.getenv('DISPLAY') ?? '', GLib.getenv('XAUTHORITY') ?? ''];
     }
 }
 
