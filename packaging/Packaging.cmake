@@ -26,12 +26,13 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Move and resize windows by holding a modifier chord")
 set(CPACK_PACKAGE_DESCRIPTION
     "Hold Super+Ctrl and the window under the pointer follows the pointer; add Shift and its\n\
-bottom-right corner follows instead. Works on X11 desktops with an EWMH window manager.")
+bottom-right corner follows instead. Works on X11 desktops with an EWMH window manager, and\n\
+on GNOME Shell under Wayland through its bundled GNOME Shell extension.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tugworth developers <tugworth@localhost>")
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
 include(CPack)

@@ -32,6 +32,8 @@ files=(
   /usr/share/icons/hicolor/48x48/apps/tugworth.png
   /usr/share/icons/hicolor/256x256/apps/tugworth.png
   /usr/share/doc/tugworth/examples/tugworth.desktop
+  /usr/share/gnome-shell/extensions/tugworth@tugworth.org/extension.js
+  /usr/share/gnome-shell/extensions/tugworth@tugworth.org/metadata.json
 )
 
 dpkg -i "$deb" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "dpkg -i failed"; }
