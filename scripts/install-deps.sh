@@ -15,7 +15,7 @@ packages=(
   # the virtual desktop the program and its tests run on
   xvfb xauth openbox xterm x11-apps x11-utils xdotool trayer imagemagick
   # GNOME Shell on Wayland: the headless compositor, XWayland, Qt's Wayland plug-in, test clients
-  gnome-shell xwayland qt6-wayland dbus gir1.2-gtk-3.0 python3-gi
+  gnome-shell gjs xwayland qt6-wayland dbus gir1.2-gtk-3.0 python3-gi
   # packaging
   dpkg-dev file
 )
