@@ -151,7 +151,12 @@ class Shell:
         return before if self.frame(title) == before else None
 
     def pointer(self):
-        return self._read("Pointer")
+        return self._read("Pointer")[:2]
+
+    def release(self, keys):
+        """Lets go of `keys`, and waits until Mutter has seen it."""
+        self.input.keys(reversed(keys), False)
+        wait_until(lambda: self._read("Pointer")[2] & 0xFF == 0, "the keys to be up")
 
     def x_display(self):
         """(DISPLAY, XAUTHORITY) of XWayland; empty strings when it has not started."""

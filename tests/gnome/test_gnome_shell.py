@@ -31,7 +31,7 @@ class GnomeShellTest(unittest.TestCase):
         self.addCleanup(self.program.stop)
         self.program.wait_for_line("kAXErrorNotEnoughPrecision")
         # A failed test must not leave the next one with keys held.
-        self.addCleanup(shell.input.keys, reversed(RESIZE), False)
+        self.addCleanup(shell.release, RESIZE)
 
     def open_window(self, title, argv, **env):
         client = shell.spawn(argv, **env)
@@ -60,12 +60,11 @@ class GnomeShellTest(unittest.TestCase):
         else:
             expected = (x + dx, y + dy, w, h)
         shell.wait_for_frame(title, expected)
-        shell.input.keys(reversed(keys), False)
+        shell.release(keys)
         return expected
 
     def drag_and_resize(self, title):
-        x, y, w, h = self.gesture(title, DRAG, [(40, 30), (60, 30)])
-        self.assertEqual((w, h), shell.frame(title)[2:])
+        self.gesture(title, DRAG, [(40, 30), (60, 30)])
         self.gesture(title, RESIZE, [(-50, -40), (-30, -20)])  # shrink
         self.gesture(title, RESIZE, [(70, 50), (50, 30)])  # and grow
         self.assert_released_chord_does_nothing(title)
@@ -79,7 +78,7 @@ class GnomeShellTest(unittest.TestCase):
         shell.input.move(-60, -40)
         shell.input.keys(RESIZE, True)
         self.program.wait_for_count("Modifier state: Resizing", resizes + 1)
-        shell.input.keys(reversed(RESIZE), False)
+        shell.release(RESIZE)
         self.assertEqual(self.program.count("Moving window by dx: "), moves)
         self.assertEqual(shell.frame(title), before)
 
@@ -113,7 +112,7 @@ class GnomeShellTest(unittest.TestCase):
         wait_until(lambda: shell.frame("victim") is None, "the window to go")
         for _ in range(5):
             shell.input.move(10, 5)
-        shell.input.keys(reversed(DRAG), False)
+        shell.release(DRAG)
         self.assertIsNone(self.program.process.poll(), "Tugworth ended with its target")
         self.open_window("after", [os.environ["TUGWORTH_QT_WINDOW"], "after", "300", "200"],
                          QT_QPA_PLATFORM="wayland")

@@ -1,6 +1,6 @@
 // A test-only reader of what Mutter shows, for any caller: every window's frame, the pointer
-// and the X display of XWayland with its authority file. The tests check Tugworth's effects through it, never through
-// Tugworth's own bridge.
+// with the modifier mask, and XWayland's display with its authority file. The tests check
+// Tugworth's effects through it, never through Tugworth's own bridge.
 'use strict';
 
 const {Gio, GLib} = imports.gi;
@@ -8,7 +8,9 @@ const {Gio, GLib} = imports.gi;
 const READER_XML = `<node>
   <interface name="org.tugworth.TestReader">
     <method name="Frames"><arg type="a(tsiiii)" direction="out"/></method>
-    <method name="Pointer"><arg type="i" direction="out"/><arg type="i" direction="out"/></method>
+    <method name="Pointer">
+      <arg type="i" direction="out"/><arg type="i" direction="out"/><arg type="u" direction="out"/>
+    </method>
     <method name="XDisplay">
       <arg type="s" direction="out"/><arg type="s" direction="out"/>
     </method>
@@ -33,8 +35,7 @@ class Reader {
     }
 
     Pointer() {
-        const [x, y] = global.get_pointer();
-        return [x, y];
+        return global.get_pointer();
     }
 
     XDisplay() {
