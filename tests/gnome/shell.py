@@ -24,7 +24,7 @@ from desktop import Program, Timeout, wait_until  # noqa: E402,F401
 HERE = os.path.dirname(os.path.abspath(__file__))
 BRIDGE_UUID = "tugworth@tugworth.org"
 READER_UUID = "tugworth-test-reader@tugworth.org"
-SUPER, CONTROL, SHIFT = 0xFFEB, 0xFFE3, 0xFFE1  # keysyms of the left keys
+SUPER, CONTROL, SHIFT, ESCAPE = 0xFFEB, 0xFFE3, 0xFFE1, 0xFF1B  # keysyms
 
 SYSTEM_BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
@@ -91,6 +91,16 @@ class Shell:
         wait_until(lambda: self._answers(), "GNOME Shell with the test reader", 60)
         self.env["WAYLAND_DISPLAY"] = "wayland-0"
         self.input = RemoteDesktop(self.bus)
+        # GNOME Shell starts in the overview; the user leaves it for the desktop.
+        wait_until(self._leave_overview, "the overview to close")
+
+    def _leave_overview(self):
+        if not self._read("OverviewShown")[0]:
+            return True
+        self.input.keys([ESCAPE], True)
+        self.input.keys([ESCAPE], False)
+        time.sleep(0.2)  # the overview's animation, before asking again
+        return False
 
     def _bus(self, arguments):
         # Its output, and that of the services it starts, goes to the log: none may hold the

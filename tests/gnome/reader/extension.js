@@ -1,9 +1,11 @@
 // A test-only reader of what Mutter shows, for any caller: every window's frame, the pointer
-// with the modifier mask, and XWayland's display with its authority file. The tests check
-// Tugworth's effects through it, never through Tugworth's own bridge.
+// with the modifier mask, whether the overview is shown, and XWayland's display with its
+// authority file. The tests check Tugworth's effects through it, never through Tugworth's own
+// bridge.
 'use strict';
 
 const {Gio, GLib} = imports.gi;
+const Main = imports.ui.main;
 
 const READER_XML = `<node>
   <interface name="org.tugworth.TestReader">
@@ -11,6 +13,7 @@ const READER_XML = `<node>
     <method name="Pointer">
       <arg type="i" direction="out"/><arg type="i" direction="out"/><arg type="u" direction="out"/>
     </method>
+    <method name="OverviewShown"><arg type="b" direction="out"/></method>
     <method name="XDisplay">
       <arg type="s" direction="out"/><arg type="s" direction="out"/>
     </method>
@@ -36,6 +39,10 @@ class Reader {
 
     Pointer() {
         return global.get_pointer();
+    }
+
+    OverviewShown() {
+        return Main.overview.visible;
     }
 
     XDisplay() {
