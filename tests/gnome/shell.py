@@ -96,7 +96,8 @@ class Shell:
 
     def _leave_overview(self):
         if not self._read("OverviewShown")[0]:
-            return True
+            time.sleep(0.5)  # closed for good, not between two steps of starting up
+            return not self._read("OverviewShown")[0]
         self.input.keys([ESCAPE], True)
         self.input.keys([ESCAPE], False)
         time.sleep(0.2)  # the overview's animation, before asking again

@@ -42,7 +42,8 @@ class Reader {
     }
 
     OverviewShown() {
-        return Main.overview.visible;
+        // The overview opens as the last step of starting up.
+        return Main.layoutManager._startingUp || Main.overview.visible;
     }
 
     XDisplay() {
