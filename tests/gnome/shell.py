@@ -201,6 +201,11 @@ class Shell:
             self.input.move(x - px, y - py)
             return False
         wait_until(there, f"the pointer at {(x, y)} (it is at {self.pointer()})")
+        # The pointer read above is the input thread's, which runs ahead of the main thread
+        # that tells Tugworth of the motion (with the keys held then): a few calls answered on
+        # the main thread let it catch up before the keys change.
+        for _ in range(3):
+            self.frames()
 
 
 class RemoteDesktop:
