@@ -131,7 +131,13 @@ class GnomeShellTest(unittest.TestCase):
         self.program.wait_for_line("[ERROR] The GNOME Shell extension tugworth@tugworth.org was "
                                    "disabled")
         self.assertIsNone(self.program.process.poll())
+        # Enabled again, it serves the running program again.
+        shell.set_extensions([BRIDGE_UUID, READER_UUID])
+        self.open_window("again", [os.environ["TUGWORTH_QT_WINDOW"], "again", "300", "200"],
+                         QT_QPA_PLATFORM="wayland")
+        self.gesture("again", DRAG, [(30, 20)])
         self.assertEqual(self.program.stop(), 0)
+        shell.set_extensions([READER_UUID])
         # Started without it: one line that says what to run, and status 1.
         program = shell.launch()
         self.assertEqual(program.process.wait(timeout=30), 1)
