@@ -80,7 +80,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Move and resize windows by holding a modi
 set(CPACK_PACKAGE_DESCRIPTION
     "Hold Super+Ctrl and the window under the pointer follows the pointer; add\n\
 Shift and its bottom-right corner follows instead. Works on X11 desktops with\n\
-an EWMH window manager.")
+an EWMH window manager, on GNOME Shell under Wayland through its bundled\n\
+extension, and on KDE Plasma 6.3 and later through its KWin script.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

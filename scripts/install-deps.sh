@@ -18,7 +18,9 @@ packages=(
   # its tests move (Qt 6 through qt6-wayland, GTK 3 through zenity)
   libwayland-dev plasma-wayland-protocols kwin-wayland qt6-wayland zenity dbus
   # the window managers and clients the desktop tests run (xfwm4 reads its settings over D-Bus)
-  fluxbox icewm xfwm4 i3-wm dbus-daemon gtk-3-examples
+  fluxbox icewm xfwm4 i3-wm gtk-3-examples
+  # GNOME Shell on Wayland: the headless compositor, XWayland, test clients
+  gnome-shell gjs xwayland gir1.2-gtk-3.0 python3-gi
   # packaging
   dpkg-dev file lintian appstream desktop-file-utils man-db
 )

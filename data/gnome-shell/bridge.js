@@ -91,15 +91,20 @@ class TugworthBridge {
             this._send('PointerMoved', new GLib.Variant('(iiu)', [x, y, mask]));
         });
         // Key events bound for a client pass the Shell by, but every input event ends an idle
-        // spell: a watch for the end of each (a millisecond long) sees the keys change.
+        // spell: watching for the end of each (a millisecond long) and for the next input sees
+        // the keys change, keys pressed together included.
         this._idleId = this._idleMonitor.add_idle_watch(1, () => {
-            if (!this._activeId)
-                this._activeId = this._idleMonitor.add_user_active_watch(() => this._active());
+            this._checkModifiers();
+            if (!this._activeId) {
+                this._activeId = this._idleMonitor.add_user_active_watch(() => {
+                    this._activeId = 0;
+                    this._checkModifiers();
+                });
+            }
         });
     }
 
-    _active() {
-        this._activeId = 0;
+    _checkModifiers() {
         const mask = global.get_pointer()[2];
         if (mask === this._lastMask)
             return;

@@ -22,6 +22,19 @@ extern "C" void onSignal(int signal) {
 
 }  // namespace
 
+const char* signalName(int signal) {
+    switch (signal) {
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGHUP:
+            return "SIGHUP";
+        default:
+            return "a signal";
+    }
+}
+
 QuitOnSignals::QuitOnSignals(std::function<void(int signal)> quit) {
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;  // then signals act as usual
     notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
@@ -46,17 +59,5 @@ QuitOnSignals::~QuitOnSignals() {
     signalPipe[0] = signalPipe[1] = -1;
 }
 
-const char* signalName(int signal) {
-    switch (signal) {
-        case SIGINT:
-            return "SIGINT";
-        case SIGTERM:
-            return "SIGTERM";
-        case SIGHUP:
-            return "SIGHUP";
-        default:
-            return "a signal";
-    }
-}
 
 }  // namespace tugworth

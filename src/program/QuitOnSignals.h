@@ -9,6 +9,9 @@ class QSocketNotifier;
 
 namespace tugworth {
 
+// "SIGINT", "SIGTERM", "SIGHUP", or "a signal", for the line that logs the way out.
+const char* signalName(int signal);
+
 class QuitOnSignals {
 public:
     // `quit` runs on the main thread, from the event loop, once per signal received.
@@ -20,8 +23,5 @@ public:
 private:
     std::unique_ptr<QSocketNotifier> notifier_;
 };
-
-// "SIGTERM" and its kind, for the log line that says why the program quits.
-const char* signalName(int signal);
 
 }  // namespace tugworth

@@ -11,12 +11,11 @@
 #include <QSocketNotifier>
 
 #include "platform/LogSink.h"
-#include "platform/wayland/kde/KdeSession.h"
 #include "platform/x11/X11Desktop.h"
 #include "program/CommandLine.h"
 #include "program/ProgramShell.h"
 #include "program/QuitOnSignals.h"
-#include "program/RunOnCompositor.h"
+#include "program/WaylandStartup.h"
 
 namespace {
 
@@ -98,9 +97,10 @@ int main(int argc, char** argv) {
     int status = EXIT_FAILURE;
     static char fallbackName[] = "tugworth";
     char* programName = argc > 0 ? argv[0] : fallbackName;
-    if (wayland::kde::looksLikePlasmaWayland(std::getenv("WAYLAND_DISPLAY"),
-                                             std::getenv("XDG_CURRENT_DESKTOP"))) {
-        status = runOnCompositor(programName, logSink, log, wayland::kde::connectKdeDriver);
+    if (const auto compositor = detectWaylandCompositor(std::getenv("WAYLAND_DISPLAY"),
+                                                        std::getenv("XDG_CURRENT_DESKTOP"));
+        compositor != WaylandCompositor::None) {
+        status = runOnWayland(compositor, programName, logSink, log);
     } else if (x11::checkSessionSupport(log)) {
         status = runOnDesktop(programName, logSink, log);
     }

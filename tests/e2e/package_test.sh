@@ -53,6 +53,8 @@ files=(
   /usr/share/icons/hicolor/48x48/apps/tugworth.png
   /usr/share/icons/hicolor/256x256/apps/tugworth.png
   /usr/share/doc/tugworth/examples/tugworth.desktop
+  /usr/share/gnome-shell/extensions/tugworth@tugworth.org/extension.js
+  /usr/share/gnome-shell/extensions/tugworth@tugworth.org/metadata.json
 )
 
 run_or_fail "dpkg -i failed" dpkg -i "$deb"

@@ -35,10 +35,13 @@ void CompositorDesktop::start(std::function<void()> eventsWaiting,
                               std::function<void(const std::string&)> bridgeLost) {
     if (auto pointer = driver_->pointer()) monitors_->seed(*pointer);
     CompositorEvents events;
+    // Events flow again once a lost bridge is back: a later loss is news again.
     events.pointerMoved = [this, eventsWaiting](const CompositorPointer& pointer) {
+        bridgeError_.reset();
         if (monitors_->pointerMoved(pointer) && eventsWaiting) eventsWaiting();
     };
     events.modifiersChanged = [this, eventsWaiting](std::uint64_t flags) {
+        bridgeError_.reset();
         if (monitors_->modifiersChanged(flags) && eventsWaiting) eventsWaiting();
     };
     events.bridgeLost = [this, bridgeLost = std::move(bridgeLost)](const std::string& reason) {
