@@ -27,9 +27,12 @@ struct VisibilityChoice {
     bool menuBarVisible = true;
 };
 
+// The activation policy that shows (Regular) or hides (Accessory) the Dock icon.
+ActivationPolicy policyFor(bool dockVisible);
+
 class AppDelegate final : public ApplicationDelegate {
 public:
-    // init(userDefaults:): the only constructor.
+    // Builds nothing on the platform yet: that waits for the launch callbacks.
     AppDelegate(UserDefaults& userDefaults, Platform& platform);
     ~AppDelegate() override;
     AppDelegate(const AppDelegate&) = delete;
@@ -55,7 +58,7 @@ public:
     void setStatusItemVisible(bool visible);
     void setupMainMenu();
     void showHelpAlert();
-    void openPreferences();  // openPreferences:
+    void openPreferences();  // the "openPreferences:" menu action
 
     // --- gesture input (input/) ---
     void checkAccessibilityPermissions();
@@ -76,7 +79,6 @@ public:
     std::optional<Element> getFinderWindow(Pid pid);
 
     // --- stored fields, in declaration order ---
-    std::weak_ptr<Menu> statusMenu;          // an outlet no operation reads
     std::shared_ptr<StatusItem> statusItem;  // present while shown in the menu bar
     UserDefaults& userDefaults;
     bool isResizing = false;

@@ -7,8 +7,9 @@
 
 #include "app/AppDelegate.h"
 #include "manipulation/WindowManipulator.h"
-#include "targeting/AttributeReads.h"
-#include "targeting/Coordinates.h"
+#include "platform/AXNames.h"
+#include "platform/AttributeReads.h"
+#include "platform/Coordinates.h"
 #include "targeting/FinderRules.h"
 
 namespace tugworth {
@@ -41,8 +42,8 @@ std::optional<FinderExamination> examineFinderWindow(Platform& platform, Log& lo
         log.debug("Skipping Finder window with title: \"", title, "\"");
         return std::nullopt;
     }
-    const Point position = readPointOrZero(readAttribute(ax, window, "AXPosition"));
-    const Size size = readSizeOrZero(readAttribute(ax, window, "AXSize"));
+    const Point position = readPointOrZero(readAttribute(ax, window, ax::kPosition));
+    const Size size = readSizeOrZero(readAttribute(ax, window, ax::kSize));
     if (isLargeWindow(size, largeWindowReference(desktop))) {
         log.debug("Skipping large Finder window (likely desktop): ", size.width, "x", size.height);
         return std::nullopt;
@@ -71,7 +72,7 @@ std::optional<Element> AppDelegate::getFinderWindow(Pid pid) {
     const Element app = ax.createApplication(pid);
     const Point pointer = platform_.desktop.mouseLocation();
 
-    const AttributeRead windowsRead = readAttribute(ax, app, "AXWindows");
+    const AttributeRead windowsRead = readAttribute(ax, app, ax::kWindows);
     if (const auto windows = elementArrayValue(windowsRead)) {
         log_.debug("Found ", windows->size(), " Finder windows");
         std::vector<FinderCandidate> candidates;
@@ -93,7 +94,7 @@ std::optional<Element> AppDelegate::getFinderWindow(Pid pid) {
     }
 
     // Last resort: the focused window, unless it is the desktop itself.
-    const auto focused = elementValue(readAttribute(ax, app, "AXFocusedWindow"));
+    const auto focused = elementValue(readAttribute(ax, app, ax::kFocusedWindow));
     if (!focused) return std::nullopt;
     const std::string title = readTitle(ax, *focused);
     if (isFinderDesktopTitle(title)) {

@@ -4,7 +4,8 @@
 
 #include "app/AppDelegate.h"
 #include "manipulation/WindowManipulator.h"
-#include "targeting/AttributeReads.h"
+#include "platform/AXNames.h"
+#include "platform/AttributeReads.h"
 #include "targeting/WindowInfo.h"
 
 namespace tugworth {
@@ -17,7 +18,7 @@ struct DescribedText {
 };
 // The text attributes a selected window is described by, in the order they are logged.
 constexpr std::array<DescribedText, 3> kDescribedTexts{
-    {{"AXRole", "role"}, {"AXSubrole", "subrole"}, {"AXTitle", "title"}}};
+    {{ax::kRole, "role"}, {ax::kSubrole, "subrole"}, {ax::kTitle, "title"}}};
 
 constexpr std::uint32_t kDumpListOptions =
     kCGWindowListOptionOnScreenOnly | kCGWindowListExcludeDesktopElements;
@@ -63,7 +64,7 @@ void AppDelegate::captureWindow() {
     initialLocation = desktop.mouseLocation();
 
     if (targetWindow) {
-        if (readAttribute(ax, *targetWindow, "AXRole").succeeded()) {
+        if (readAttribute(ax, *targetWindow, ax::kRole).succeeded()) {
             log_.debug("Using existing target window");
             return;
         }
@@ -113,9 +114,9 @@ void AppDelegate::captureWindow() {
 
 void AppDelegate::logWindowInfo(const Element& element) {
     AccessibilityService& ax = platform_.accessibility;
-    const AttributeRead position = readAttribute(ax, element, "AXPosition");
+    const AttributeRead position = readAttribute(ax, element, ax::kPosition);
     if (position.hasValue()) log_.debug("Window position: ", readPointOrZero(position));
-    const AttributeRead size = readAttribute(ax, element, "AXSize");
+    const AttributeRead size = readAttribute(ax, element, ax::kSize);
     if (size.hasValue()) log_.debug("Window size: ", readSizeOrZero(size));
     for (const auto& [attribute, label] : kDescribedTexts) {
         const AttributeRead read = readAttribute(ax, element, attribute);

@@ -1,8 +1,9 @@
 // Whether a window element lies under the pointer, tested in both coordinate spaces with a
 // margin around the window so that a pointer just off its edge still counts.
 #include "app/AppDelegate.h"
-#include "targeting/AttributeReads.h"
-#include "targeting/Coordinates.h"
+#include "platform/AXNames.h"
+#include "platform/AttributeReads.h"
+#include "platform/Coordinates.h"
 #include "targeting/FinderRules.h"
 
 namespace tugworth {
@@ -29,18 +30,18 @@ bool AppDelegate::isWindowUnderMouse(const Element& element, Point location) {
     AccessibilityService& ax = platform_.accessibility;
     const Pid pid = pidOrZero(ax, element);
     log_.debug("Checking window under mouse for process: ", processName(pid), " (PID: ", pid, ")");
-    if (readIsTrue(ax, element, "AXMinimized")) {
+    if (readIsTrue(ax, element, ax::kMinimized)) {
         log_.debug("Window is minimized, skipping");
         return false;
     }
-    if (readIsTrue(ax, element, "AXHidden")) {
+    if (readIsTrue(ax, element, ax::kHidden)) {
         log_.debug("Window is hidden, skipping");
         return false;
     }
 
-    const AttributeRead positionRead = readAttribute(ax, element, "AXPosition");
+    const AttributeRead positionRead = readAttribute(ax, element, ax::kPosition);
     if (!isBoxedRead(log_, positionRead, "position")) return false;
-    const AttributeRead sizeRead = readAttribute(ax, element, "AXSize");
+    const AttributeRead sizeRead = readAttribute(ax, element, ax::kSize);
     if (!isBoxedRead(log_, sizeRead, "size")) return false;
     const Point position = readPointOrZero(positionRead);
     const Size size = readSizeOrZero(sizeRead);

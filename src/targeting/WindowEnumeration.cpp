@@ -1,8 +1,9 @@
 // Per-application window enumeration: an application's own window elements in Accessibility
 // order, with the focused-window, main-window and application fall-backs.
 #include "app/AppDelegate.h"
-#include "targeting/AttributeReads.h"
-#include "targeting/Coordinates.h"
+#include "platform/AXNames.h"
+#include "platform/AttributeReads.h"
+#include "platform/Coordinates.h"
 #include "targeting/FixedLists.h"
 
 namespace tugworth {
@@ -28,14 +29,14 @@ std::vector<Element> AppDelegate::getAllAccessibleWindows(Pid pid) {
 
     AccessibilityService& ax = platform_.accessibility;
     const Element app = ax.createApplication(pid);
-    const AttributeRead windowsRead = readAttribute(ax, app, "AXWindows");
+    const AttributeRead windowsRead = readAttribute(ax, app, ax::kWindows);
     if (const auto windows = elementArrayValue(windowsRead)) {
         log_.debug("Found ", windows->size(), " windows in application");
         std::vector<Element> result;
         for (std::size_t i = 0; i < windows->size(); ++i) {
             const Element& window = (*windows)[i];
-            const bool minimized = readIsTrue(ax, window, "AXMinimized");
-            const bool hidden = readIsTrue(ax, window, "AXHidden");
+            const bool minimized = readIsTrue(ax, window, ax::kMinimized);
+            const bool hidden = readIsTrue(ax, window, ax::kHidden);
             const std::string title = readTitle(ax, window);
             if (minimized || hidden) {
                 log_.debug("Skipping window #", i, ": \"", title, "\" - minimized: ", minimized,
@@ -51,13 +52,13 @@ std::vector<Element> AppDelegate::getAllAccessibleWindows(Pid pid) {
 
     log_.debug("Failed to get windows list: ", windowsRead.code);
     // A value of another kind than an element counts as a failed read.
-    const AttributeRead focusedRead = readAttribute(ax, app, "AXFocusedWindow");
+    const AttributeRead focusedRead = readAttribute(ax, app, ax::kFocusedWindow);
     if (const auto focused = elementValue(focusedRead)) {
         log_.debug("Using focused window from application");
         return {*focused};
     }
     log_.debug("Failed to get focused window: ", focusedRead.code);
-    const AttributeRead mainRead = readAttribute(ax, app, "AXMainWindow");
+    const AttributeRead mainRead = readAttribute(ax, app, ax::kMainWindow);
     if (const auto main = elementValue(mainRead)) {
         log_.debug("Using main window from application");
         return {*main};
@@ -69,10 +70,10 @@ std::vector<Element> AppDelegate::getAllAccessibleWindows(Pid pid) {
 
 void AppDelegate::logWindowFrames(const Element& element, std::int64_t index) {
     AccessibilityService& ax = platform_.accessibility;
-    const AttributeRead positionRead = readAttribute(ax, element, "AXPosition");
-    const AttributeRead sizeRead = readAttribute(ax, element, "AXSize");
+    const AttributeRead positionRead = readAttribute(ax, element, ax::kPosition);
+    const AttributeRead sizeRead = readAttribute(ax, element, ax::kSize);
     const std::string title = readTitle(ax, element);
-    const std::string subrole = readString(ax, element, "AXSubrole", "unknown");
+    const std::string subrole = readString(ax, element, ax::kSubrole, "unknown");
     const Point position = readPointOrZero(positionRead);
     const Size size = readSizeOrZero(sizeRead);
 

@@ -4,7 +4,7 @@
 
 #include "app/AppDelegate.h"
 #include "manipulation/WindowManipulator.h"
-#include "targeting/Coordinates.h"
+#include "platform/Coordinates.h"
 #include "targeting/FinderRules.h"
 #include "targeting/WindowInfo.h"
 

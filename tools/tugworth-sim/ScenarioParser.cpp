@@ -6,6 +6,8 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
+#include "app/SettingsKeys.h"
+#include "platform/AXNames.h"
 #include "platform/Events.h"
 
 namespace tugworth::scenario {
@@ -372,7 +374,7 @@ private:
             if (o.has("value")) override.value = readAttributeValue(o.child("value"), pid);
             if (o.has("write")) override.write = readCode(o.child("write"));
             if (o.has("perform")) {
-                if (name != "AXActions") fail(o.childPath("perform"), "only AXActions performs");
+                if (name != ax::kActions) fail(o.childPath("perform"), "only AXActions performs");
                 const Node perform = o.child("perform");
                 if (!perform.json.is_object()) wrongKind(perform, "an object");
                 for (const auto& [action, code] : perform.json.items())
@@ -556,10 +558,10 @@ private:
         step.prefs = PrefsAction::Set;
         for (const auto& [key, value] : set.json.items()) {
             const Node control = set.child(key);
-            if (key == "dragModifier" || key == "resizeModifier") {
+            const settings::Setting* setting = settings::findInPreferencesWindow(key);
+            if (setting != nullptr && setting->kind == settings::Kind::Text) {
                 step.prefsValues.emplace_back(key, Value(readString(control)));
-            } else if (key == "enableDragging" || key == "enableResizing" || key == "showInDock" ||
-                       key == "showInMenuBar") {
+            } else if (setting != nullptr) {
                 step.prefsValues.emplace_back(key, Value(readBool(control)));
             } else {
                 fail(control.path,

@@ -2,6 +2,7 @@
 
 #include "FinalState.h"
 #include "app/EntryPoint.h"
+#include "platform/MenuActions.h"
 
 namespace tugworth::scenario {
 
@@ -145,10 +146,10 @@ void ScenarioPlayer::playPrefs(const Step& step) {
             }
             break;
         case PrefsAction::Save:
-            shown = toolkit.pressControl(kPreferencesWindow, "savePreferencesAction:");
+            shown = toolkit.pressControl(kPreferencesWindow, actions::kSavePreferences);
             break;
         case PrefsAction::Cancel:
-            shown = toolkit.pressControl(kPreferencesWindow, "cancelAction:");
+            shown = toolkit.pressControl(kPreferencesWindow, actions::kCancelPreferences);
             break;
         case PrefsAction::Close:
             shown = toolkit.pressCloseButton(kPreferencesWindow);

@@ -53,7 +53,7 @@ private:
     AXError readWindow(const ClientWindow& window, std::string_view attribute, Value& value);
     AXError readApplication(Pid pid, std::string_view attribute, Value& value);
     std::vector<ClientWindow> clientsFrontToBack();
-    std::string subrole(const ClientWindow& window) const;
+    std::string_view subrole(const ClientWindow& window) const;
     Rect currentFrame(const ClientWindow& window);
     AXError applyFrame(const ClientWindow& window, const Rect& to, bool move, bool resize);
 

@@ -1,5 +1,5 @@
 // The coordinate rules and the test whether a window element lies under the pointer.
-#include "targeting/Coordinates.h"
+#include "platform/Coordinates.h"
 #include "unit/targeting/TargetingFixture.h"
 
 namespace tugworth {
