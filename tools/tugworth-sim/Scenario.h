@@ -21,7 +21,7 @@ namespace tugworth::scenario {
 // Window keys given in a declaration or a setWindow step, applied on top of a model.
 using WindowPatch = std::function<void(sim::WindowModel&)>;
 
-struct ProcessSpec {
+struct ProcessDeclaration {
     Pid pid = 0;
     std::optional<std::string> name;
     sim::AttributeOverrides app;
@@ -77,7 +77,7 @@ struct Scenario {
     SettingsMap settings;
     std::vector<std::string> images{"tugworth.iconset"};
     bool statusItemHasButton = true;
-    std::vector<ProcessSpec> processes;
+    std::vector<ProcessDeclaration> processes;
     std::vector<std::int64_t> stacking;  // front-most first; may be partial
     std::optional<Value> windowList;     // replaces the derived list
     std::vector<AlertAnswer> alerts;

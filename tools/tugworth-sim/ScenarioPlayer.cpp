@@ -23,7 +23,7 @@ void ScenarioPlayer::buildDesktop() {
     desktop_.storage().persisted() = s.settings;
     desktop_.toolkit().setImages({s.images.begin(), s.images.end()});
     desktop_.toolkit().setStatusItemHasButton(s.statusItemHasButton);
-    for (const ProcessSpec& process : s.processes) {
+    for (const ProcessDeclaration& process : s.processes) {
         desktop_.addProcess(process.pid, process.name).app = process.app;
         for (const sim::WindowModel& window : process.windows) {
             sim::WindowModel& added =
