@@ -41,46 +41,45 @@ Step StepReader::readStep(const Node& node, bool topLevel) {
     if (kind.empty()) fail(node.path, "a step needs an action");
     Step step;
     step.path = node.path;
+    bool local = false;
     if (node.has("local")) {
         if (kind != "flags" && kind != "move")
             fail(node.childPath("local"), "only flags and move steps can be local");
-        step.local = readBool(node.child("local"));
+        local = readBool(node.child("local"));
     }
     const Node arg = node.child(kind);
     if (kind == "flags") {
-        step.kind = Step::Kind::Flags;
-        step.flags = readModifiers(arg);
-    } else if (kind == "move" || kind == "drag" || kind == "pointer") {
-        step.kind = kind == "move"   ? Step::Kind::Move
-                    : kind == "drag" ? Step::Kind::Drag
-                                     : Step::Kind::Pointer;
-        step.point = readPoint(arg);
+        step.action = FlagsStep{readModifiers(arg), local};
+    } else if (kind == "move") {
+        step.action = MoveStep{readPoint(arg), local};
+    } else if (kind == "drag") {
+        step.action = DragStep{readPoint(arg)};
+    } else if (kind == "pointer") {
+        step.action = PointerStep{readPoint(arg)};
     } else if (kind == "trust") {
-        step.kind = Step::Kind::Trust;
-        step.trusted = readBool(arg);
+        step.action = TrustStep{readBool(arg)};
     } else if (kind == "closeWindow") {
-        step.kind = Step::Kind::CloseWindow;
-        step.windowId = readWindowId(arg);
-        declarations_.noteWindowReference(arg.path, step.windowId);
+        const std::int64_t id = readWindowId(arg);
+        declarations_.noteWindowReference(arg.path, id);
+        step.action = CloseWindowStep{id};
     } else if (kind == "quit") {
-        step.kind = Step::Kind::Quit;
-        step.pid = readPid(arg);
-        declarations_.noteProcessReference(arg.path, step.pid);
+        const Pid pid = readPid(arg);
+        declarations_.noteProcessReference(arg.path, pid);
+        step.action = QuitStep{pid};
     } else if (kind == "setWindow") {
-        readSetWindow(arg, step);
+        step.action = readSetWindow(arg);
     } else if (kind == "menu") {
-        step.kind = Step::Kind::Menu;
-        step.action = readString(arg);
-        if (step.action.empty()) fail(arg.path, "expected an action name");
+        std::string action = readString(arg);
+        if (action.empty()) fail(arg.path, "expected an action name");
+        step.action = MenuStep{std::move(action)};
     } else if (kind == "prefs") {
-        readPrefs(arg, step);
+        step.action = readPrefs(arg);
     } else if (kind == "alert") {
-        step.kind = Step::Kind::Alert;
-        step.alert = std::make_shared<AlertAnswer>(readAlertAnswer(arg));
+        step.action = AlertStep{std::make_shared<AlertAnswer>(readAlertAnswer(arg))};
     } else {
-        step.kind = Step::Kind::Relaunch;
         if (!readBool(arg)) fail(arg.path, "expected true");
         if (!topLevel) fail(arg.path, "a relaunch cannot happen inside an alert");
+        step.action = RelaunchStep{};
     }
     return step;
 }
@@ -111,46 +110,46 @@ std::uint64_t StepReader::readModifiers(const Node& node) {
     return flags;
 }
 
-void StepReader::readSetWindow(const Node& node, Step& step) {
+SetWindowStep StepReader::readSetWindow(const Node& node) {
     requireObject(node, DeclarationReader::windowKeys());
     requireKey(node, "id");
-    step.kind = Step::Kind::SetWindow;
-    step.windowId = readWindowId(node.child("id"));
-    const auto owner = declarations_.ownerOf(step.windowId);
-    if (!owner) fail(node.childPath("id"), DeclarationReader::unknownWindow(step.windowId));
-    step.patch = declarations_.readWindowPatch(node, *owner);
+    const std::int64_t id = readWindowId(node.child("id"));
+    const auto owner = declarations_.ownerOf(id);
+    if (!owner) fail(node.childPath("id"), DeclarationReader::unknownWindow(id));
+    return {id, declarations_.readWindowPatch(node, *owner)};
 }
 
-void StepReader::readPrefs(const Node& node, Step& step) {
-    step.kind = Step::Kind::Prefs;
+PrefsStep StepReader::readPrefs(const Node& node) {
+    PrefsStep step;
     if (node.json.is_string()) {
         const std::string what = node.json.get<std::string>();
         if (what == "save")
-            step.prefs = PrefsAction::Save;
+            step.action = PrefsAction::Save;
         else if (what == "cancel")
-            step.prefs = PrefsAction::Cancel;
+            step.action = PrefsAction::Cancel;
         else if (what == "close")
-            step.prefs = PrefsAction::Close;
+            step.action = PrefsAction::Close;
         else
             fail(node.path, "expected \"save\", \"cancel\", \"close\" or {\"set\": {...}}");
-        return;
+        return step;
     }
     requireObject(node, {"set"});
     requireKey(node, "set");
     const Node set = node.child("set");
     if (!set.json.is_object()) wrongKind(set, "an object");
-    step.prefs = PrefsAction::Set;
+    step.action = PrefsAction::Set;
     for (const auto& [key, value] : set.json.items()) {
         const Node control = set.child(key);
         const settings::Setting* setting = settings::findInPreferencesWindow(key);
         if (setting != nullptr && setting->kind == settings::Kind::Text) {
-            step.prefsValues.emplace_back(key, Value(readString(control)));
+            step.values.emplace_back(key, Value(readString(control)));
         } else if (setting != nullptr) {
-            step.prefsValues.emplace_back(key, Value(readBool(control)));
+            step.values.emplace_back(key, Value(readBool(control)));
         } else {
             fail(control.path, "no control of the preferences window is bound to " + inQuotes(key));
         }
     }
+    return step;
 }
 
 }  // namespace tugworth::scenario

@@ -22,8 +22,8 @@ public:
 private:
     Step readStep(const Node& node, bool topLevel);
     static std::uint64_t readModifiers(const Node& node);
-    void readSetWindow(const Node& node, Step& step);
-    static void readPrefs(const Node& node, Step& step);
+    SetWindowStep readSetWindow(const Node& node);
+    static PrefsStep readPrefs(const Node& node);
 
     DeclarationReader& declarations_;
 };
