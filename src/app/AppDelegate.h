@@ -15,7 +15,7 @@
 #include "platform/Geometry.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
-#include "targeting/WindowSearchResult.h"
+#include "targeting/Targeting.h"
 
 namespace tugworth {
 
@@ -68,7 +68,8 @@ public:
     void moveTargetWindow(double dx, double dy, const Element& element);
     void resizeTargetWindow(double dx, double dy, const Element& element);
 
-    // --- window targeting (targeting/) ---
+    // --- window targeting (targeting/, over the narrow context; app/WindowTargeting.cpp) ---
+    TargetingContext targeting();
     void captureWindow();
     void logWindowInfo(const Element& element);
     std::optional<WindowSearchResult> findWindowUnderPointer();
