@@ -4,12 +4,12 @@ set -euo pipefail
 
 packages=(
   # build
-  cmake ninja-build g++ pkg-config clang clang-tidy libclang-rt-14-dev
+  cmake ninja-build g++ pkg-config clang clang-tidy clang-format libclang-rt-14-dev
   # core tests, benchmarks, scenario runner
   googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev
   # X11 platform
-  libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-xinput-dev libxcb-xkb-dev
-  libxcb-randr0-dev libxcb-res0-dev libxcb-xtest0-dev libxcb-util-dev
+  libxcb1-dev libxcb-xinput-dev libxcb-xkb-dev libxcb-randr0-dev libxcb-res0-dev
+  libxcb-xtest0-dev
   # Qt user interface
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # the virtual desktop the program and its tests run on

@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/SettingsKeys.h"
+#include "platform/MenuActions.h"
 #include "preferences/PreferencesWindowController.h"
 
 namespace tugworth {
@@ -52,11 +53,11 @@ void AppDelegate::applicationWillTerminate() {
 }
 
 bool AppDelegate::performAction(std::string_view action) {
-    if (action == "openPreferences:") {
+    if (action == actions::kOpenPreferences) {
         openPreferences();
         return true;
     }
-    if (action == "showHelp:") {
+    if (action == actions::kShowHelp) {
         showHelpAlert();
         return true;
     }

@@ -15,7 +15,7 @@
 #include "platform/Geometry.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
-#include "targeting/WindowSearchResult.h"
+#include "targeting/Targeting.h"
 
 namespace tugworth {
 
@@ -27,9 +27,12 @@ struct VisibilityChoice {
     bool menuBarVisible = true;
 };
 
+// The activation policy that shows (Regular) or hides (Accessory) the Dock icon.
+ActivationPolicy policyFor(bool dockVisible);
+
 class AppDelegate final : public ApplicationDelegate {
 public:
-    // init(userDefaults:): the only constructor.
+    // Builds nothing on the platform yet: that waits for the launch callbacks.
     AppDelegate(UserDefaults& userDefaults, Platform& platform);
     ~AppDelegate() override;
     AppDelegate(const AppDelegate&) = delete;
@@ -55,7 +58,7 @@ public:
     void setStatusItemVisible(bool visible);
     void setupMainMenu();
     void showHelpAlert();
-    void openPreferences();  // openPreferences:
+    void openPreferences();  // the "openPreferences:" menu action
 
     // --- gesture input (input/) ---
     void checkAccessibilityPermissions();
@@ -65,7 +68,8 @@ public:
     void moveTargetWindow(double dx, double dy, const Element& element);
     void resizeTargetWindow(double dx, double dy, const Element& element);
 
-    // --- window targeting (targeting/) ---
+    // --- window targeting (targeting/, over the narrow context; app/WindowTargeting.cpp) ---
+    TargetingContext targeting();
     void captureWindow();
     void logWindowInfo(const Element& element);
     std::optional<WindowSearchResult> findWindowUnderPointer();
@@ -76,7 +80,6 @@ public:
     std::optional<Element> getFinderWindow(Pid pid);
 
     // --- stored fields, in declaration order ---
-    std::weak_ptr<Menu> statusMenu;          // an outlet no operation reads
     std::shared_ptr<StatusItem> statusItem;  // present while shown in the menu bar
     UserDefaults& userDefaults;
     bool isResizing = false;

@@ -1,4 +1,5 @@
 #include "app/ApplicationMenu.h"
+#include "platform/MenuActions.h"
 
 #include <string>
 
@@ -6,10 +7,10 @@ namespace tugworth {
 
 namespace {
 
-MenuItem item(std::string title, std::string action, std::string key) {
+MenuItem item(std::string title, std::string_view action, std::string key) {
     MenuItem result;
     result.title = std::move(title);
-    result.action = std::move(action);
+    result.action = std::string(action);
     result.keyEquivalent = std::move(key);
     return result;
 }
@@ -23,22 +24,22 @@ MenuItem submenuItem(std::string title, std::shared_ptr<Menu> submenu) {
 }  // namespace
 
 std::shared_ptr<Menu> makeApplicationMenu(const std::shared_ptr<Menu>& servicesMenu) {
-    MenuItem hideOthers = item("Hide Others", "hideOtherApplications:", "h");
+    MenuItem hideOthers = item("Hide Others", actions::kHideOthers, "h");
     hideOthers.modifierMask = kModifierCommand | kModifierOption;
     auto menu = std::make_shared<Menu>();
     menu->title = "Tugworth";
     menu->items = {
-        item("About Tugworth", "orderFrontStandardAboutPanel:", ""),
+        item("About Tugworth", actions::kAbout, ""),
         MenuItem::separator(),
-        item("Preferences...", "openPreferences:", ","),
+        item("Preferences...", actions::kOpenPreferences, ","),
         MenuItem::separator(),
         submenuItem("Services", servicesMenu),
         MenuItem::separator(),
-        item("Hide Tugworth", "hide:", "h"),
+        item("Hide Tugworth", actions::kHide, "h"),
         hideOthers,
-        item("Show All", "unhideAllApplications:", ""),
+        item("Show All", actions::kShowAll, ""),
         MenuItem::separator(),
-        item("Quit Tugworth", "terminate:", "q"),
+        item("Quit Tugworth", actions::kQuit, "q"),
     };
     return menu;
 }
@@ -47,17 +48,17 @@ std::shared_ptr<Menu> makeMainMenu(const std::shared_ptr<Menu>& applicationMenu)
     auto edit = std::make_shared<Menu>();
     edit->title = "Edit";
     edit->items = {
-        item("Undo", "undo:", "z"),
-        item("Redo", "redo:", "Z"),
+        item("Undo", actions::kUndo, "z"),
+        item("Redo", actions::kRedo, "Z"),
         MenuItem::separator(),
-        item("Cut", "cut:", "x"),
-        item("Copy", "copy:", "c"),
-        item("Paste", "paste:", "v"),
-        item("Select All", "selectAll:", "a"),
+        item("Cut", actions::kCut, "x"),
+        item("Copy", actions::kCopy, "c"),
+        item("Paste", actions::kPaste, "v"),
+        item("Select All", actions::kSelectAll, "a"),
     };
     auto help = std::make_shared<Menu>();
     help->title = "Help";
-    help->items = {item("Tugworth Help", "showHelp:", "?")};
+    help->items = {item("Tugworth Help", actions::kShowHelp, "?")};
 
     auto mainMenu = std::make_shared<Menu>();
     mainMenu->items = {

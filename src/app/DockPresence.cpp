@@ -10,11 +10,11 @@ std::string_view choiceName(bool visible) {
     return visible ? "visible" : "hidden";
 }
 
+}  // namespace
+
 ActivationPolicy policyFor(bool dockVisible) {
     return dockVisible ? ActivationPolicy::Regular : ActivationPolicy::Accessory;
 }
-
-}  // namespace
 
 void AppDelegate::setInitialDockVisibility() {
     // Before the defaults are registered: unless initialised, the Dock counts as visible.

@@ -6,15 +6,9 @@ namespace tugworth {
 
 void AppDelegate::registerDefaultSettings() {
     using namespace settings;
-    userDefaults.registerDefaults({
-        {std::string(kEnableDragging), Value(true)},
-        {std::string(kEnableResizing), Value(true)},
-        {std::string(kShowInDock), Value(true)},
-        {std::string(kShowInMenuBar), Value(true)},
-        {std::string(kDragModifier), Value(kDefaultDragModifier)},
-        {std::string(kResizeModifier), Value(kDefaultResizeModifier)},
-        {std::string(kPreferencesInitialized), Value(true)},
-    });
+    SettingsMap defaults;
+    for (const Setting& setting : kAll) defaults[std::string(setting.key)] = setting.defaultValue();
+    userDefaults.registerDefaults(std::move(defaults));
     userDefaults.synchronize();
     // Only a false stored explicitly can read false here: the one-time write.
     if (!userDefaults.boolForKey(kPreferencesInitialized)) {

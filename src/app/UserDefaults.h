@@ -17,7 +17,7 @@ public:
     UserDefaults(const UserDefaults&) = delete;
     UserDefaults& operator=(const UserDefaults&) = delete;
 
-    // registerDefaults: replaces the registered layer.
+    // Replaces the registered layer.
     void registerDefaults(SettingsMap defaults);
 
     // The stored value, else the registered one, else false. A number reads true when
@@ -28,8 +28,9 @@ public:
     // text (a Boolean as "1" or "0"); other kinds read as nothing.
     std::optional<std::string> stringForKey(std::string_view key) const;
 
-    void setBool(bool value, std::string_view key);     // setBool:forKey:
-    void setObject(Value value, std::string_view key);  // setObject:forKey:
+    // Store a value in the stored layer; written out by the next synchronize.
+    void setBool(bool value, std::string_view key);
+    void setObject(Value value, std::string_view key);
 
     // Writes the stored layer to the storage when it has changed; false when that failed.
     bool synchronize();

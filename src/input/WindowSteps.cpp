@@ -6,6 +6,7 @@
 #include "app/AppDelegate.h"
 #include "manipulation/WindowMover.h"
 #include "manipulation/WindowResizer.h"
+#include "platform/AXNames.h"
 #include "platform/Value.h"
 
 namespace tugworth {
@@ -22,7 +23,7 @@ Pid ownerOf(AccessibilityService& accessibility, const Element& element) {
 // Whether the element's window or process has gone for good (not merely refusing a write).
 bool isGone(AccessibilityService& accessibility, const Element& element) {
     Value role;
-    return accessibility.copyAttributeValue(element, "AXRole", role) ==
+    return accessibility.copyAttributeValue(element, ax::kRole, role) ==
            AXError::kAXErrorInvalidUIElement;
 }
 

@@ -1,6 +1,9 @@
 // Element-level questions shared by the mover and the resizer.
 #include "manipulation/WindowManipulator.h"
 
+#include "platform/AXNames.h"
+#include "platform/AttributeReads.h"
+
 namespace tugworth {
 
 namespace {
@@ -19,27 +22,13 @@ std::optional<Element> positionableElementAttribute(AccessibilityService& access
     return *found;
 }
 
-// The entries of an "AXWindows" value, when it is a non-empty array holding only elements.
-std::optional<std::vector<Element>> elementArray(const Value& value) {
-    const Value::Array* array = value.asArray();
-    if (array == nullptr || array->empty()) return std::nullopt;
-    std::vector<Element> elements;
-    elements.reserve(array->size());
-    for (const Value& entry : *array) {
-        const Element* element = entry.asElement();
-        if (element == nullptr) return std::nullopt;
-        elements.push_back(*element);
-    }
-    return elements;
-}
-
 }  // namespace
 
 bool supportsPositioning(AccessibilityService& accessibility, Log& log, const Element& element) {
     Value value;
-    const AXError positionCode = accessibility.copyAttributeValue(element, "AXPosition", value);
+    const AXError positionCode = accessibility.copyAttributeValue(element, ax::kPosition, value);
     if (positionCode == AXError::kAXErrorSuccess) return true;
-    const AXError frameCode = accessibility.copyAttributeValue(element, "AXFrame", value);
+    const AXError frameCode = accessibility.copyAttributeValue(element, ax::kFrame, value);
     if (frameCode == AXError::kAXErrorSuccess) return true;
     log.debug("Window doesn't support positioning: position=", positionCode, ", frame=", frameCode);
     return false;
@@ -63,7 +52,7 @@ bool WindowManipulator::validateWindow() {
         return false;
     }
     Value role;
-    const AXError code = accessibility_.copyAttributeValue(window, "AXRole", role);
+    const AXError code = accessibility_.copyAttributeValue(window, ax::kRole, role);
     if (code != AXError::kAXErrorSuccess) {
         log_.error("Window reference is no longer valid: ", code);
         return false;
@@ -72,15 +61,15 @@ bool WindowManipulator::validateWindow() {
 }
 
 std::optional<Element> WindowManipulator::parentWindow() {
-    return positionableElementAttribute(accessibility_, log_, window, "AXParent");
+    return positionableElementAttribute(accessibility_, log_, window, ax::kParent);
 }
 
 std::optional<Element> WindowManipulator::applicationMainWindow() {
-    return applicationWindowAttribute("AXMainWindow");
+    return applicationWindowAttribute(ax::kMainWindow);
 }
 
 std::optional<Element> WindowManipulator::applicationFocusedWindow() {
-    return applicationWindowAttribute("AXFocusedWindow");
+    return applicationWindowAttribute(ax::kFocusedWindow);
 }
 
 std::optional<Element> WindowManipulator::applicationWindowAttribute(std::string_view name) {
@@ -90,17 +79,13 @@ std::optional<Element> WindowManipulator::applicationWindowAttribute(std::string
 
 std::optional<Element> WindowManipulator::findAlternativeWindow() {
     const Element application = accessibility_.createApplication(pid);
-    Value windows;
-    if (accessibility_.copyAttributeValue(application, "AXWindows", windows) ==
-        AXError::kAXErrorSuccess) {
-        if (const auto entries = elementArray(windows)) {
-            log_.debug("Found ", static_cast<std::int64_t>(entries->size()),
-                       " windows in application");
-            for (const Element& entry : *entries) {
-                if (entry == window || !supportsPositioning(accessibility_, log_, entry)) continue;
-                log_.debug("Found alternative window that supports positioning");
-                return entry;
-            }
+    if (const auto entries =
+            elementArrayValue(readAttribute(accessibility_, application, ax::kWindows))) {
+        log_.debug("Found ", static_cast<std::int64_t>(entries->size()), " windows in application");
+        for (const Element& entry : *entries) {
+            if (entry == window || !supportsPositioning(accessibility_, log_, entry)) continue;
+            log_.debug("Found alternative window that supports positioning");
+            return entry;
         }
     }
     if (auto main = applicationMainWindow(); main && *main != window) {
@@ -133,7 +118,7 @@ std::optional<AXValue> WindowManipulator::readGeometry(std::string_view attribut
 
 std::optional<Rect> WindowManipulator::readFrame() {
     AXError code{};
-    const auto boxed = readGeometry("AXFrame", code);
+    const auto boxed = readGeometry(ax::kFrame, code);
     if (!boxed) {
         log_.debug("Window doesn't support frame attribute: ", code);
         return std::nullopt;

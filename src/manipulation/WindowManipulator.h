@@ -25,14 +25,14 @@ public:
     WindowManipulator& operator=(const WindowManipulator&) = delete;
 
     // False, with the reason logged, when permission is missing or the element no longer answers.
-    virtual bool validateWindow();
+    bool validateWindow();
     // The element's parent, when it can be positioned.
-    virtual std::optional<Element> parentWindow();
+    std::optional<Element> parentWindow();
     // The application's main or focused window, when it can be positioned. May be `window` itself.
-    virtual std::optional<Element> applicationMainWindow();
-    virtual std::optional<Element> applicationFocusedWindow();
+    std::optional<Element> applicationMainWindow();
+    std::optional<Element> applicationFocusedWindow();
     // Another positionable element of the same application, else the application element.
-    virtual std::optional<Element> findAlternativeWindow();
+    std::optional<Element> findAlternativeWindow();
     // Applies a pointer delta (dx, dy), y growing upwards; true when some strategy succeeded.
     // A plain manipulator knows no strategy and answers false.
     virtual bool manipulate(double dx, double dy);

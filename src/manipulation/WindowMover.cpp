@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-#include "targeting/Coordinates.h"
+#include "platform/AXNames.h"
+#include "platform/Coordinates.h"
 
 namespace tugworth {
 
@@ -41,7 +42,7 @@ bool WindowMover::moveUsingFrame(double dx, double dy) {
     const Point origin = movedOrigin(frame->origin(), dx, dy);
     const Rect moved{origin.x, origin.y, frame->width, frame->height};
     const AXError code =
-        accessibility_.setAttributeValue(window, "AXFrame", AXValue::create(moved));
+        accessibility_.setAttributeValue(window, ax::kFrame, AXValue::create(moved));
     if (code == AXError::kAXErrorSuccess) {
         log_.success("Window frame set");
         return true;
@@ -52,7 +53,7 @@ bool WindowMover::moveUsingFrame(double dx, double dy) {
 
 bool WindowMover::setPositionSeparately(double x, double y, double dx, double dy) {
     const Value boxedPoint = AXValue::create(movedOrigin({x, y}, dx, dy));
-    const AXError code = accessibility_.setAttributeValue(window, "AXPosition", boxedPoint);
+    const AXError code = accessibility_.setAttributeValue(window, ax::kPosition, boxedPoint);
     if (code == AXError::kAXErrorSuccess) {
         log_.success("Window position set separately");
         return true;
@@ -64,7 +65,7 @@ bool WindowMover::setPositionSeparately(double x, double y, double dx, double dy
 bool WindowMover::moveUsingPosition(double dx, double dy) {
     log_.debug("Moving using position: dx: ", dx, ", dy: ", dy);
     AXError readCode{};
-    const auto boxed = readGeometry("AXPosition", readCode);
+    const auto boxed = readGeometry(ax::kPosition, readCode);
     if (!boxed) {
         log_.debug("Window doesn't support position attribute: ", readCode);
         return moveUsingAlternativeAttributes(dx, dy);
@@ -74,7 +75,7 @@ bool WindowMover::moveUsingPosition(double dx, double dy) {
     log_.debug("Current window position: ", position);
 
     const Value boxedPoint = AXValue::create(movedOrigin(position, dx, dy));
-    const AXError code = accessibility_.setAttributeValue(window, "AXPosition", boxedPoint);
+    const AXError code = accessibility_.setAttributeValue(window, ax::kPosition, boxedPoint);
     if (code == AXError::kAXErrorSuccess) {
         log_.success("Window position set");
         return true;
@@ -97,12 +98,13 @@ bool WindowMover::writeAlternativePositions(const Value& boxedPoint) {
 // The action carries no delta: that the application accepts it is all we learn.
 bool WindowMover::performMoveAction() {
     Value actions;
-    if (accessibility_.copyAttributeValue(window, "AXActions", actions) !=
+    if (accessibility_.copyAttributeValue(window, ax::kActions, actions) !=
             AXError::kAXErrorSuccess ||
-        !stringListContains(actions, "AXMove")) {
+        !stringListContains(actions, ax::kMoveAction)) {
         return false;
     }
-    if (accessibility_.performAction(window, "AXMove") != AXError::kAXErrorSuccess) return false;
+    if (accessibility_.performAction(window, ax::kMoveAction) != AXError::kAXErrorSuccess)
+        return false;
     log_.success("Window moved using AXMoveAction");
     return true;
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "manipulation/WindowManipulator.h"
+#include "platform/AXNames.h"
 #include "platform/Value.h"
 
 namespace tugworth {
@@ -15,7 +16,7 @@ class WindowMover final : public WindowManipulator {
 public:
     // Some applications take a position only under one of these names, tried in this order.
     static constexpr std::array<std::string_view, 3> alternativePositionAttributes{
-        "AXPosition", "Position", "WindowPosition"};
+        ax::kPosition, "Position", "WindowPosition"};
 
     using WindowManipulator::WindowManipulator;
 

@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-#include "targeting/Coordinates.h"
+#include "platform/AXNames.h"
+#include "platform/Coordinates.h"
 
 namespace tugworth {
 
@@ -31,7 +32,7 @@ bool WindowResizer::resizeUsingFrame(double dx, double dy) {
     const Size size = resizedSize(frame->size(), dx, dy);
     const Rect resized{frame->x, frame->y, size.width, size.height};
     const AXError code =
-        accessibility_.setAttributeValue(window, "AXFrame", AXValue::create(resized));
+        accessibility_.setAttributeValue(window, ax::kFrame, AXValue::create(resized));
     if (code == AXError::kAXErrorSuccess) {
         log_.success("Window frame resized");
         return true;
@@ -42,7 +43,7 @@ bool WindowResizer::resizeUsingFrame(double dx, double dy) {
 
 bool WindowResizer::resizeUsingSize(double dx, double dy) {
     AXError readCode{};
-    const auto boxed = readGeometry("AXSize", readCode);
+    const auto boxed = readGeometry(ax::kSize, readCode);
     if (!boxed) {
         log_.error("Failed to read window size: ", readCode);
         return false;
@@ -52,7 +53,7 @@ bool WindowResizer::resizeUsingSize(double dx, double dy) {
     log_.debug("Current window size: ", size, ", adjusting by dx: ", dx, ", dy: ", dy);
 
     const AXError code = accessibility_.setAttributeValue(
-        window, "AXSize", AXValue::create(resizedSize(size, dx, dy)));
+        window, ax::kSize, AXValue::create(resizedSize(size, dx, dy)));
     if (code == AXError::kAXErrorSuccess) {
         log_.success("Window size set");
         return true;

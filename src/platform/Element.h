@@ -8,7 +8,7 @@ namespace tugworth {
 
 using Pid = std::int32_t;
 
-// A small value: copying it is retaining it. Two handles are equal when they name the same
+// A plain id, copied freely: it keeps nothing alive. Two handles are equal when they name the same
 // element of the platform (same kind, same platform id). The platform decides what an id
 // means (a window number, an X window id, a process id) and whether the element still lives.
 class Element {

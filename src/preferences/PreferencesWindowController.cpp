@@ -3,18 +3,13 @@
 #include "app/AppDelegate.h"
 #include "app/SettingsKeys.h"
 #include "app/SwitchReading.h"
+#include "platform/MenuActions.h"
 
 namespace tugworth {
 
 namespace {
 
 constexpr std::string_view kWindowTitle = "Tugworth Preferences";
-constexpr std::string_view kSaveAction = "savePreferencesAction:";
-constexpr std::string_view kCancelAction = "cancelAction:";
-
-ActivationPolicy policyForDock(bool visible) {
-    return visible ? ActivationPolicy::Regular : ActivationPolicy::Accessory;
-}
 
 }  // namespace
 
@@ -183,7 +178,7 @@ void PreferencesWindowController::savePreferences() {
 }
 
 void PreferencesWindowController::applyDockVisibility() {
-    const ActivationPolicy wanted = policyForDock(showInDock());
+    const ActivationPolicy wanted = policyFor(showInDock());
     if (toolkit_.activationPolicy() == wanted) return;
     toolkit_.setActivationPolicy(wanted);
     toolkit_.activateIgnoringOtherApps(true);
@@ -214,28 +209,31 @@ Value PreferencesWindowController::valueForKey(std::string_view key) const {
 
 void PreferencesWindowController::setValueForKey(std::string_view key, const Value& value) {
     using namespace settings;
-    using BoolSetter = void (PreferencesWindowController::*)(bool);
-    using TextSetter = void (PreferencesWindowController::*)(std::string);
-    BoolSetter boolSetter = nullptr;
-    TextSetter textSetter = nullptr;
-    if (key == kEnableDragging) boolSetter = &PreferencesWindowController::setEnableDragging;
-    if (key == kEnableResizing) boolSetter = &PreferencesWindowController::setEnableResizing;
-    if (key == kShowInDock) boolSetter = &PreferencesWindowController::setShowInDock;
-    if (key == kShowInMenuBar) boolSetter = &PreferencesWindowController::setShowInMenuBar;
-    if (key == kDragModifier) textSetter = &PreferencesWindowController::setDragModifier;
-    if (key == kResizeModifier) textSetter = &PreferencesWindowController::setResizeModifier;
-
-    if (boolSetter == nullptr && textSetter == nullptr) {
+    const Setting* setting = findInPreferencesWindow(key);
+    if (setting == nullptr) {
         log_.warning("Preferences window has no setting named ", key, "; value ignored");
         return;
     }
-    if (const bool* flag = value.asBool(); boolSetter != nullptr && flag != nullptr) {
-        (this->*boolSetter)(*flag);
-    } else if (const std::string* text = value.asString(); textSetter != nullptr && text) {
-        (this->*textSetter)(*text);
+    const bool* flag = value.asBool();
+    const std::string* text = value.asString();
+    if (setting->kind == Kind::Switch && flag != nullptr) {
+        setSwitch(key, *flag);
+    } else if (setting->kind == Kind::Text && text != nullptr) {
+        (key == kDragModifier ? dragModifier_ : resizeModifier_).set(*text);
     } else {
         log_.warning("Preferences setting ", key, " takes ",
-                     boolSetter != nullptr ? "a Boolean" : "a string", "; value ignored");
+                     setting->kind == Kind::Switch ? "a Boolean" : "a string", "; value ignored");
+    }
+}
+
+void PreferencesWindowController::setSwitch(std::string_view key, bool value) {
+    using namespace settings;
+    if (key == kShowInDock) {
+        setShowInDock(value);
+    } else if (key == kShowInMenuBar) {
+        setShowInMenuBar(value);
+    } else {
+        (key == kEnableDragging ? enableDragging_ : enableResizing_).set(value);
     }
 }
 
@@ -252,9 +250,9 @@ void PreferencesWindowController::removeObserver(ObserverId id) {
 }
 
 void PreferencesWindowController::performAction(std::string_view action) {
-    if (action == kSaveAction) {
+    if (action == actions::kSavePreferences) {
         savePreferencesAction();
-    } else if (action == kCancelAction) {
+    } else if (action == actions::kCancelPreferences) {
         cancelAction();
     } else {
         log_.warning("Preferences window has no action named ", action);

@@ -27,8 +27,7 @@ public:
     // The window, loaded from its resource (and set up by windowDidLoad) on the first call.
     // Null while the resource cannot be loaded; the next call tries again.
     Window* window();
-    bool isWindowLoaded() const { return window_ != nullptr; }
-    void showWindow();  // showWindow: with no sender
+    void showWindow();  // loads the window first when needed
     void close();
 
     // Called once, right after the window has been loaded.
@@ -41,10 +40,10 @@ public:
     void applyDockVisibility();
 
     // Actions of the window's controls.
-    void savePreferencesAction();  // savePreferencesAction:
-    void cancelAction();           // cancelAction:
+    void savePreferencesAction();
+    void cancelAction();
 
-    // The six properties: getters and setters (setEnableDragging: ...).
+    // The six properties: getters and setters.
     bool enableDragging() const { return enableDragging_.get(); }
     bool enableResizing() const { return enableResizing_.get(); }
     bool showInDock() const { return showInDock_.get(); }
@@ -75,6 +74,8 @@ private:
     using VisibilitySetter = void (PreferencesWindowController::*)(bool);
 
     void setVisibility(ObservableProperty<bool>& property, bool value, VisibilitySetter repair);
+    // The setter of the switch bound under `key`, one of the four switches of the window.
+    void setSwitch(std::string_view key, bool value);
     bool bothVisibilityOff() const { return !showInDock() && !showInMenuBar(); }
     // Switches the other side on under the guard, unless a repair is already under way.
     void enforceVisibility(VisibilitySetter repair);

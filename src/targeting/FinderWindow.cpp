@@ -5,11 +5,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/AppDelegate.h"
 #include "manipulation/WindowManipulator.h"
-#include "targeting/AttributeReads.h"
-#include "targeting/Coordinates.h"
+#include "platform/AXNames.h"
+#include "platform/AttributeReads.h"
+#include "platform/Coordinates.h"
 #include "targeting/FinderRules.h"
+#include "targeting/Targeting.h"
 
 namespace tugworth {
 
@@ -29,11 +30,12 @@ struct FinderExamination {
 };
 
 // One entry of Finder's window list: nothing when a rule leaves it out.
-std::optional<FinderExamination> examineFinderWindow(Platform& platform, Log& log,
+std::optional<FinderExamination> examineFinderWindow(TargetingContext& context,
                                                      const Element& window, std::size_t index,
                                                      Point pointer) {
-    AccessibilityService& ax = platform.accessibility;
-    DesktopServices& desktop = platform.desktop;
+    AccessibilityService& ax = context.accessibility;
+    DesktopServices& desktop = context.desktop;
+    Log& log = context.log;
     if (!supportsPositioning(ax, log, window)) return std::nullopt;
     const std::string title = readTitle(ax, window);
     log.debug("Finder window #", index, " title: ", title);
@@ -41,8 +43,8 @@ std::optional<FinderExamination> examineFinderWindow(Platform& platform, Log& lo
         log.debug("Skipping Finder window with title: \"", title, "\"");
         return std::nullopt;
     }
-    const Point position = readPointOrZero(readAttribute(ax, window, "AXPosition"));
-    const Size size = readSizeOrZero(readAttribute(ax, window, "AXSize"));
+    const Point position = readPointOrZero(readAttribute(ax, window, ax::kPosition));
+    const Size size = readSizeOrZero(readAttribute(ax, window, ax::kSize));
     if (isLargeWindow(size, largeWindowReference(desktop))) {
         log.debug("Skipping large Finder window (likely desktop): ", size.width, "x", size.height);
         return std::nullopt;
@@ -65,42 +67,42 @@ std::optional<FinderExamination> examineFinderWindow(Platform& platform, Log& lo
 
 }  // namespace
 
-std::optional<Element> AppDelegate::getFinderWindow(Pid pid) {
-    log_.debug("Getting Finder window for PID: ", pid);
-    AccessibilityService& ax = platform_.accessibility;
+std::optional<Element> getFinderWindow(TargetingContext& context, Pid pid) {
+    context.log.debug("Getting Finder window for PID: ", pid);
+    AccessibilityService& ax = context.accessibility;
     const Element app = ax.createApplication(pid);
-    const Point pointer = platform_.desktop.mouseLocation();
+    const Point pointer = context.desktop.mouseLocation();
 
-    const AttributeRead windowsRead = readAttribute(ax, app, "AXWindows");
+    const AttributeRead windowsRead = readAttribute(ax, app, ax::kWindows);
     if (const auto windows = elementArrayValue(windowsRead)) {
-        log_.debug("Found ", windows->size(), " Finder windows");
+        context.log.debug("Found ", windows->size(), " Finder windows");
         std::vector<FinderCandidate> candidates;
         for (std::size_t i = 0; i < windows->size(); ++i) {
-            const auto examined = examineFinderWindow(platform_, log_, (*windows)[i], i, pointer);
+            const auto examined = examineFinderWindow(context, (*windows)[i], i, pointer);
             if (!examined) continue;
             candidates.push_back(examined->candidate);
             if (examined->underPointer) {
-                log_.debug("Finder window #", i, " is directly under mouse cursor");
+                context.log.debug("Finder window #", i, " is directly under mouse cursor");
                 return examined->candidate.window;
             }
         }
         if (const auto closest = closestFinderCandidate(std::move(candidates))) {
-            log_.debug("Using closest Finder window, distance: ", closest->distance);
+            context.log.debug("Using closest Finder window, distance: ", closest->distance);
             return closest->window;
         }
     } else {
-        log_.debug("Failed to get Finder windows list: ", windowsRead.code);
+        context.log.debug("Failed to get Finder windows list: ", windowsRead.code);
     }
 
     // Last resort: the focused window, unless it is the desktop itself.
-    const auto focused = elementValue(readAttribute(ax, app, "AXFocusedWindow"));
+    const auto focused = elementValue(readAttribute(ax, app, ax::kFocusedWindow));
     if (!focused) return std::nullopt;
     const std::string title = readTitle(ax, *focused);
     if (isFinderDesktopTitle(title)) {
-        log_.debug("Focused Finder window is desktop/system window, skipping");
+        context.log.debug("Focused Finder window is desktop/system window, skipping");
         return std::nullopt;
     }
-    log_.debug("Using focused Finder window: \"", title, "\"");
+    context.log.debug("Using focused Finder window: \"", title, "\"");
     return focused;
 }
 

@@ -2,9 +2,10 @@
 // answers, else searches under the pointer and settles on a window that can be positioned.
 #include <array>
 
-#include "app/AppDelegate.h"
 #include "manipulation/WindowManipulator.h"
-#include "targeting/AttributeReads.h"
+#include "platform/AXNames.h"
+#include "platform/AttributeReads.h"
+#include "targeting/Targeting.h"
 #include "targeting/WindowInfo.h"
 
 namespace tugworth {
@@ -17,7 +18,7 @@ struct DescribedText {
 };
 // The text attributes a selected window is described by, in the order they are logged.
 constexpr std::array<DescribedText, 3> kDescribedTexts{
-    {{"AXRole", "role"}, {"AXSubrole", "subrole"}, {"AXTitle", "title"}}};
+    {{ax::kRole, "role"}, {ax::kSubrole, "subrole"}, {ax::kTitle, "title"}}};
 
 constexpr std::uint32_t kDumpListOptions =
     kCGWindowListOptionOnScreenOnly | kCGWindowListExcludeDesktopElements;
@@ -51,78 +52,79 @@ void logWindowsAtCursor(Log& log, WindowServer& server, Point location) {
 
 }  // namespace
 
-void AppDelegate::captureWindow() {
-    AccessibilityService& ax = platform_.accessibility;
-    DesktopServices& desktop = platform_.desktop;
-    hasAccessibilityPermissions = ax.isProcessTrusted();
-    lastPermissionCheckTime = desktop.now();
-    if (!hasAccessibilityPermissions) {
-        log_.error("Accessibility permissions not granted - skipping window capture");
+void captureWindow(TargetingContext& context, CaptureState state) {
+    AccessibilityService& ax = context.accessibility;
+    DesktopServices& desktop = context.desktop;
+    state.hasAccessibilityPermissions = ax.isProcessTrusted();
+    state.lastPermissionCheckTime = desktop.now();
+    if (!state.hasAccessibilityPermissions) {
+        context.log.error("Accessibility permissions not granted - skipping window capture");
         return;
     }
-    initialLocation = desktop.mouseLocation();
+    state.initialLocation = desktop.mouseLocation();
 
-    if (targetWindow) {
-        if (readAttribute(ax, *targetWindow, "AXRole").succeeded()) {
-            log_.debug("Using existing target window");
+    if (state.targetWindow) {
+        if (readAttribute(ax, *state.targetWindow, ax::kRole).succeeded()) {
+            context.log.debug("Using existing target window");
             return;
         }
-        log_.debug("Existing window reference is no longer valid, finding new window");
-        targetWindow.reset();
+        context.log.debug("Existing window reference is no longer valid, finding new window");
+        state.targetWindow.reset();
     }
 
-    initialLocation = desktop.mouseLocation();
-    log_.debug("===== CAPTURE WINDOW START =====");
-    log_.debug("Mouse location: ", initialLocation);
-    logScreens(log_, desktop);
-    logWindowsAtCursor(log_, platform_.windowServer, initialLocation);
-    targetWindow.reset();
+    state.initialLocation = desktop.mouseLocation();
+    context.log.debug("===== CAPTURE WINDOW START =====");
+    context.log.debug("Mouse location: ", state.initialLocation);
+    logScreens(context.log, desktop);
+    logWindowsAtCursor(context.log, context.windowServer, state.initialLocation);
+    state.targetWindow.reset();
 
-    const auto found = findWindowUnderPointer();
+    const auto found = findWindowUnderPointer(context);
     if (!found) {
-        log_.debug("No valid window found under cursor");
-        log_.debug("===== CAPTURE WINDOW END =====");
+        context.log.debug("No valid window found under cursor");
+        context.log.debug("===== CAPTURE WINDOW END =====");
         return;
     }
-    log_.debug("Found window under cursor from ", found->ownerName, " (PID: ", found->pid, ")");
+    context.log.debug("Found window under cursor from ", found->ownerName, " (PID: ", found->pid,
+                      ")");
 
-    if (supportsPositioning(ax, log_, found->window)) {
-        log_.debug("Window supports positioning, setting as target");
-        targetWindow = found->window;
-        logWindowInfo(found->window);
-        log_.debug("Selected window: \"", readTitle(ax, found->window), "\" from ",
-                   found->ownerName, " (PID: ", found->pid, ")");
-        log_.debug("===== CAPTURE WINDOW END =====");
+    if (supportsPositioning(ax, context.log, found->window)) {
+        context.log.debug("Window supports positioning, setting as target");
+        state.targetWindow = found->window;
+        logWindowInfo(context, found->window);
+        context.log.debug("Selected window: \"", readTitle(ax, found->window), "\" from ",
+                          found->ownerName, " (PID: ", found->pid, ")");
+        context.log.debug("===== CAPTURE WINDOW END =====");
         return;
     }
 
-    log_.debug("Window does NOT support positioning, looking for alternative");
+    context.log.debug("Window does NOT support positioning, looking for alternative");
     const auto alternative =
-        WindowManipulator(ax, log_, found->window, pidOrZero(ax, found->window))
+        WindowManipulator(ax, context.log, found->window, pidOrZero(ax, found->window))
             .findAlternativeWindow();
     if (alternative) {
-        log_.debug("Using alternative window that supports positioning");
-        targetWindow = *alternative;
-        logWindowInfo(*alternative);
+        context.log.debug("Using alternative window that supports positioning");
+        state.targetWindow = *alternative;
+        logWindowInfo(context, *alternative);
     } else {
-        log_.debug("No alternative window found, no target set");
-        log_.debug("No valid window found under cursor");
+        context.log.debug("No alternative window found, no target set");
+        context.log.debug("No valid window found under cursor");
     }
-    log_.debug("===== CAPTURE WINDOW END =====");
+    context.log.debug("===== CAPTURE WINDOW END =====");
 }
 
-void AppDelegate::logWindowInfo(const Element& element) {
-    AccessibilityService& ax = platform_.accessibility;
-    const AttributeRead position = readAttribute(ax, element, "AXPosition");
-    if (position.hasValue()) log_.debug("Window position: ", readPointOrZero(position));
-    const AttributeRead size = readAttribute(ax, element, "AXSize");
-    if (size.hasValue()) log_.debug("Window size: ", readSizeOrZero(size));
+void logWindowInfo(TargetingContext& context, const Element& element) {
+    AccessibilityService& ax = context.accessibility;
+    const AttributeRead position = readAttribute(ax, element, ax::kPosition);
+    if (position.hasValue()) context.log.debug("Window position: ", readPointOrZero(position));
+    const AttributeRead size = readAttribute(ax, element, ax::kSize);
+    if (size.hasValue()) context.log.debug("Window size: ", readSizeOrZero(size));
     for (const auto& [attribute, label] : kDescribedTexts) {
         const AttributeRead read = readAttribute(ax, element, attribute);
         if (!read.succeeded()) continue;
         const std::string* text = read.value.asString();
-        log_.debug("Window ", label, ": ",
-                   text != nullptr ? std::string_view(*text) : std::string_view("unknown"));
+        context.log.debug("Window ", label, ": ",
+                          text != nullptr ? std::string_view(*text) : std::string_view("unknown"));
     }
 }
 

@@ -1,9 +1,10 @@
 // Whether a window element lies under the pointer, tested in both coordinate spaces with a
 // margin around the window so that a pointer just off its edge still counts.
-#include "app/AppDelegate.h"
-#include "targeting/AttributeReads.h"
-#include "targeting/Coordinates.h"
+#include "platform/AXNames.h"
+#include "platform/AttributeReads.h"
+#include "platform/Coordinates.h"
 #include "targeting/FinderRules.h"
+#include "targeting/Targeting.h"
 
 namespace tugworth {
 
@@ -25,32 +26,33 @@ bool isBoxedRead(Log& log, const AttributeRead& read, std::string_view what) {
 
 }  // namespace
 
-bool AppDelegate::isWindowUnderMouse(const Element& element, Point location) {
-    AccessibilityService& ax = platform_.accessibility;
+bool isWindowUnderMouse(TargetingContext& context, const Element& element, Point location) {
+    AccessibilityService& ax = context.accessibility;
     const Pid pid = pidOrZero(ax, element);
-    log_.debug("Checking window under mouse for process: ", processName(pid), " (PID: ", pid, ")");
-    if (readIsTrue(ax, element, "AXMinimized")) {
-        log_.debug("Window is minimized, skipping");
+    context.log.debug("Checking window under mouse for process: ", processName(context, pid),
+                      " (PID: ", pid, ")");
+    if (readIsTrue(ax, element, ax::kMinimized)) {
+        context.log.debug("Window is minimized, skipping");
         return false;
     }
-    if (readIsTrue(ax, element, "AXHidden")) {
-        log_.debug("Window is hidden, skipping");
+    if (readIsTrue(ax, element, ax::kHidden)) {
+        context.log.debug("Window is hidden, skipping");
         return false;
     }
 
-    const AttributeRead positionRead = readAttribute(ax, element, "AXPosition");
-    if (!isBoxedRead(log_, positionRead, "position")) return false;
-    const AttributeRead sizeRead = readAttribute(ax, element, "AXSize");
-    if (!isBoxedRead(log_, sizeRead, "size")) return false;
+    const AttributeRead positionRead = readAttribute(ax, element, ax::kPosition);
+    if (!isBoxedRead(context.log, positionRead, "position")) return false;
+    const AttributeRead sizeRead = readAttribute(ax, element, ax::kSize);
+    if (!isBoxedRead(context.log, sizeRead, "size")) return false;
     const Point position = readPointOrZero(positionRead);
     const Size size = readSizeOrZero(sizeRead);
     if (isTinyWindow(size)) {
-        log_.debug("Window has invalid dimensions: ", size);
+        context.log.debug("Window has invalid dimensions: ", size);
         return false;
     }
     const std::string title = readTitle(ax, element);
 
-    const double flip = flipHeight(platform_.desktop);
+    const double flip = flipHeight(context.desktop);
     const Rect axFrame{position.x, position.y, size.width, size.height};
     const Rect screenFrame = toCocoaFrame(axFrame, flip);
     const Point axPointer = toAccessibilityPoint(location, flip);
@@ -59,18 +61,18 @@ bool AppDelegate::isWindowUnderMouse(const Element& element, Point location) {
     const bool screenHit = rectContainsPoint(hitFrame(screenFrame), location);
     const bool underPointer = axHit || screenHit;
 
-    log_.debug("Window title: \"", title, "\"");
-    log_.debug("AX Window frame: ", axFrame);
-    log_.debug("Screen Window frame: ", screenFrame);
-    log_.debug("Screen mouse location: ", location);
-    log_.debug("AX mouse Y-coordinate: ", axPointer.y);
-    log_.debug("Is under mouse (AX coords): ", axHit);
-    log_.debug("Is under mouse (Screen coords): ", screenHit);
-    log_.debug("Is under mouse (Combined): ", underPointer);
+    context.log.debug("Window title: \"", title, "\"");
+    context.log.debug("AX Window frame: ", axFrame);
+    context.log.debug("Screen Window frame: ", screenFrame);
+    context.log.debug("Screen mouse location: ", location);
+    context.log.debug("AX mouse Y-coordinate: ", axPointer.y);
+    context.log.debug("Is under mouse (AX coords): ", axHit);
+    context.log.debug("Is under mouse (Screen coords): ", screenHit);
+    context.log.debug("Is under mouse (Combined): ", underPointer);
     if (!underPointer) return false;
 
     const Pid ownerPid = pidOrZero(ax, element);
-    log_.debug("Window under mouse: \"", title, "\" (PID: ", ownerPid, ")");
+    context.log.debug("Window under mouse: \"", title, "\" (PID: ", ownerPid, ")");
     return true;
 }
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/AttributeReads.h"
 #include "platform/WindowServer.h"
-#include "targeting/AttributeReads.h"
 
 namespace tugworth {
 

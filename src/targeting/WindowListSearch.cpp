@@ -2,10 +2,10 @@
 // front-most first, and each nominated application's own Accessibility windows decide.
 #include <set>
 
-#include "app/AppDelegate.h"
 #include "manipulation/WindowManipulator.h"
-#include "targeting/Coordinates.h"
+#include "platform/Coordinates.h"
 #include "targeting/FinderRules.h"
+#include "targeting/Targeting.h"
 #include "targeting/WindowInfo.h"
 
 namespace tugworth {
@@ -190,9 +190,9 @@ std::vector<WindowInfo> nominate(Log& log, DesktopServices& desktop, const Value
 
 // The Accessibility stage for one record: the first of its application's windows that lies
 // under the pointer and can be positioned (or Finder's own choice).
-std::optional<WindowSearchResult> searchRecord(AppDelegate& delegate, const WindowInfo& record,
+std::optional<WindowSearchResult> searchRecord(TargetingContext& context, const WindowInfo& record,
                                                Point location) {
-    Log& log = delegate.log();
+    Log& log = context.log;
     const std::string& owner = record.ownerName;
     if (listContains(systemProcessIDs, record.pid) || listContains(systemProcessNames, owner)) {
         log.debug("Skipping system process: ", owner, " (PID: ", record.pid, ")");
@@ -201,19 +201,19 @@ std::optional<WindowSearchResult> searchRecord(AppDelegate& delegate, const Wind
     log.debug("Checking windows for ", owner, " (PID: ", record.pid, ")");
     if (owner == kFinderOwnerName) {
         log.debug("Found Finder window, using specialized handling");
-        if (auto finderWindow = delegate.getFinderWindow(record.pid)) {
+        if (auto finderWindow = getFinderWindow(context, record.pid)) {
             log.debug("Successfully got Finder window");
             return WindowSearchResult{*finderWindow, record.pid, owner};
         }
     }
-    const std::vector<Element> windows = delegate.getAllAccessibleWindows(record.pid);
+    const std::vector<Element> windows = getAllAccessibleWindows(context, record.pid);
     if (windows.empty()) {
         log.debug("No accessible windows found for ", owner, " (PID: ", record.pid, ")");
         return std::nullopt;
     }
-    AccessibilityService& ax = delegate.platform().accessibility;
+    AccessibilityService& ax = context.accessibility;
     for (std::size_t k = 0; k < windows.size(); ++k) {
-        if (!delegate.isWindowUnderMouse(windows[k], location)) continue;
+        if (!isWindowUnderMouse(context, windows[k], location)) continue;
         log.debug("App window #", k, " from ", owner, " (PID: ", record.pid,
                   ") is directly under mouse cursor");
         if (supportsPositioning(ax, log, windows[k])) {
@@ -227,24 +227,24 @@ std::optional<WindowSearchResult> searchRecord(AppDelegate& delegate, const Wind
 
 }  // namespace
 
-std::optional<WindowSearchResult> AppDelegate::findWindowUnderPointer() {
-    const Value list =
-        platform_.windowServer.copyWindowListInfo(kSearchListOptions, kCGNullWindowID);
+std::optional<WindowSearchResult> findWindowUnderPointer(TargetingContext& context) {
+    const Value list = context.windowServer.copyWindowListInfo(kSearchListOptions, kCGNullWindowID);
     const Value::Array& entries = windowListEntries(list);
-    const Point location = platform_.desktop.mouseLocation();
-    log_.debug("Mouse location: ", location);
-    log_.debug("Found ", entries.size(), " windows on screen");
-    logWindowOwners(log_, entries);
-    if (ownWindowInFront(platform_.desktop, entries, location)) {
-        log_.debug("A Tugworth window is in front under the cursor; taking no window behind it");
+    const Point location = context.desktop.mouseLocation();
+    context.log.debug("Mouse location: ", location);
+    context.log.debug("Found ", entries.size(), " windows on screen");
+    logWindowOwners(context.log, entries);
+    if (ownWindowInFront(context.desktop, entries, location)) {
+        context.log.debug(
+            "A Tugworth window is in front under the cursor; taking no window behind it");
         return std::nullopt;
     }
 
     // Records of one application are not merged: each is examined in its own turn.
-    for (const WindowInfo& record : nominate(log_, platform_.desktop, entries, location)) {
-        if (auto found = searchRecord(*this, record, location)) return found;
+    for (const WindowInfo& record : nominate(context.log, context.desktop, entries, location)) {
+        if (auto found = searchRecord(context, record, location)) return found;
     }
-    log_.debug("No suitable window found under cursor");
+    context.log.debug("No suitable window found under cursor");
     return std::nullopt;
 }
 

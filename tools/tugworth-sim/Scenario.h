@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "platform/SettingsStorage.h"
@@ -21,7 +22,7 @@ namespace tugworth::scenario {
 // Window keys given in a declaration or a setWindow step, applied on top of a model.
 using WindowPatch = std::function<void(sim::WindowModel&)>;
 
-struct ProcessSpec {
+struct ProcessDeclaration {
     Pid pid = 0;
     std::optional<std::string> name;
     sim::AttributeOverrides app;
@@ -37,35 +38,53 @@ struct AlertAnswer {
 
 enum class PrefsAction { Set, Save, Cancel, Close };
 
-struct Step {
-    enum class Kind {
-        Flags,
-        Move,
-        Drag,
-        Pointer,
-        Trust,
-        CloseWindow,
-        Quit,
-        SetWindow,
-        Menu,
-        Prefs,
-        Alert,
-        Relaunch
-    };
-
-    Kind kind = Kind::Flags;
-    std::string path;  // e.g. "steps[3]", for messages while playing
+// The kinds of step, each holding only what it needs.
+struct FlagsStep {
     std::uint64_t flags = 0;
-    bool local = false;
+    bool local = false;  // to the local monitors instead of the global ones
+};
+struct MoveStep {
     Point point;
+    bool local = false;
+};
+struct DragStep {  // the pointer moves with a button held: no monitored event
+    Point point;
+};
+struct PointerStep {  // the pointer is put somewhere, no event
+    Point point;
+};
+struct TrustStep {
     bool trusted = true;
-    std::int64_t windowId = 0;  // closeWindow, setWindow
-    Pid pid = 0;                // quit
-    WindowPatch patch;          // setWindow
-    std::string action;         // menu
-    PrefsAction prefs = PrefsAction::Save;
-    std::vector<std::pair<std::string, Value>> prefsValues;  // in the order given
-    std::shared_ptr<AlertAnswer> alert;
+};
+struct CloseWindowStep {
+    std::int64_t windowId = 0;
+};
+struct QuitStep {
+    Pid pid = 0;
+};
+struct SetWindowStep {
+    std::int64_t windowId = 0;
+    WindowPatch patch;
+};
+struct MenuStep {
+    std::string action;
+};
+struct PrefsStep {
+    PrefsAction action = PrefsAction::Save;
+    std::vector<std::pair<std::string, Value>> values;  // for Set, in the order given
+};
+struct AlertStep {
+    std::shared_ptr<AlertAnswer> answer;
+};
+struct RelaunchStep {};
+
+struct Step {
+    std::string path;  // e.g. "steps[3]", for messages while playing
+    std::variant<FlagsStep, MoveStep, DragStep, PointerStep, TrustStep, CloseWindowStep, QuitStep,
+                 SetWindowStep, MenuStep, PrefsStep, AlertStep, RelaunchStep>
+        action;
+
+    bool isRelaunch() const { return std::holds_alternative<RelaunchStep>(action); }
 };
 
 struct Scenario {
@@ -77,7 +96,7 @@ struct Scenario {
     SettingsMap settings;
     std::vector<std::string> images{"tugworth.iconset"};
     bool statusItemHasButton = true;
-    std::vector<ProcessSpec> processes;
+    std::vector<ProcessDeclaration> processes;
     std::vector<std::int64_t> stacking;  // front-most first; may be partial
     std::optional<Value> windowList;     // replaces the derived list
     std::vector<AlertAnswer> alerts;

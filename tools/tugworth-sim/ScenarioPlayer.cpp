@@ -2,6 +2,7 @@
 
 #include "FinalState.h"
 #include "app/EntryPoint.h"
+#include "platform/MenuActions.h"
 
 namespace tugworth::scenario {
 
@@ -22,7 +23,7 @@ void ScenarioPlayer::buildDesktop() {
     desktop_.storage().persisted() = s.settings;
     desktop_.toolkit().setImages({s.images.begin(), s.images.end()});
     desktop_.toolkit().setStatusItemHasButton(s.statusItemHasButton);
-    for (const ProcessSpec& process : s.processes) {
+    for (const ProcessDeclaration& process : s.processes) {
         desktop_.addProcess(process.pid, process.name).app = process.app;
         for (const sim::WindowModel& window : process.windows) {
             sim::WindowModel& added =
@@ -61,14 +62,14 @@ void ScenarioPlayer::playTopLevel(std::size_t from) {
         if (stopped()) {
             if (!fault_.empty() || relaunchFrom_) return;
             // The program quit on its own: only a relaunch can bring it back.
-            if (steps[i].kind == Step::Kind::Relaunch) {
+            if (steps[i].isRelaunch()) {
                 relaunchFrom_ = i + 1;
             } else {
                 notes_.push_back(steps[i].path + ": not played, the program had quit");
             }
             return;
         }
-        if (steps[i].kind == Step::Kind::Relaunch) {
+        if (steps[i].isRelaunch()) {
             relaunchFrom_ = i + 1;
             desktop_.toolkit().quit();
             return;
@@ -92,70 +93,70 @@ void ScenarioPlayer::prepareAnswer(const AlertAnswer& answer) {
 }
 
 void ScenarioPlayer::playStep(const Step& step) {
-    switch (step.kind) {
-        case Step::Kind::Flags:
-            desktop_.sendFlagsChanged(step.flags, step.local);
-            break;
-        case Step::Kind::Move:
-            desktop_.movePointer(step.point, step.local);
-            break;
-        case Step::Kind::Drag:
-        case Step::Kind::Pointer:
-            desktop_.setPointer(step.point);
-            break;
-        case Step::Kind::Trust:
-            desktop_.setTrusted(step.trusted);
-            break;
-        case Step::Kind::CloseWindow:
-            desktop_.closeWindow(step.windowId);
-            break;
-        case Step::Kind::Quit:
-            desktop_.quit(step.pid);
-            break;
-        case Step::Kind::SetWindow:
-            if (sim::WindowModel* window = desktop_.window(step.windowId)) {
-                step.patch(*window);
-            } else {
-                notes_.push_back(step.path + ": window " + std::to_string(step.windowId) +
-                                 " has closed; nothing changed");
-            }
-            break;
-        case Step::Kind::Menu:
-            desktop_.toolkit().performMenuAction(step.action);
-            break;
-        case Step::Kind::Prefs:
-            playPrefs(step);
-            break;
-        case Step::Kind::Alert:
-            prepareAnswer(*step.alert);
-            break;
-        case Step::Kind::Relaunch:
-            break;  // handled by the top level
-    }
+    std::visit([this, &step](const auto& action) { play(action, step.path); }, step.action);
 }
 
-void ScenarioPlayer::playPrefs(const Step& step) {
+void ScenarioPlayer::play(const FlagsStep& step, const std::string& /*path*/) {
+    desktop_.sendFlagsChanged(step.flags, step.local);
+}
+void ScenarioPlayer::play(const MoveStep& step, const std::string& /*path*/) {
+    desktop_.movePointer(step.point, step.local);
+}
+void ScenarioPlayer::play(const DragStep& step, const std::string& /*path*/) {
+    desktop_.setPointer(step.point);
+}
+void ScenarioPlayer::play(const PointerStep& step, const std::string& /*path*/) {
+    desktop_.setPointer(step.point);
+}
+void ScenarioPlayer::play(const TrustStep& step, const std::string& /*path*/) {
+    desktop_.setTrusted(step.trusted);
+}
+void ScenarioPlayer::play(const CloseWindowStep& step, const std::string& /*path*/) {
+    desktop_.closeWindow(step.windowId);
+}
+void ScenarioPlayer::play(const QuitStep& step, const std::string& /*path*/) {
+    desktop_.quit(step.pid);
+}
+void ScenarioPlayer::play(const SetWindowStep& step, const std::string& path) {
+    if (sim::WindowModel* window = desktop_.window(step.windowId)) {
+        step.patch(*window);
+    } else {
+        notes_.push_back(path + ": window " + std::to_string(step.windowId) +
+                         " has closed; nothing changed");
+    }
+}
+void ScenarioPlayer::play(const MenuStep& step, const std::string& /*path*/) {
+    desktop_.toolkit().performMenuAction(step.action);
+}
+void ScenarioPlayer::play(const AlertStep& step, const std::string& /*path*/) {
+    prepareAnswer(*step.answer);
+}
+void ScenarioPlayer::play(const RelaunchStep& /*step*/, const std::string& /*path*/) {
+    // Handled by the top level.
+}
+
+void ScenarioPlayer::play(const PrefsStep& step, const std::string& path) {
     sim::SimToolkit& toolkit = desktop_.toolkit();
     bool shown = true;
-    switch (step.prefs) {
+    switch (step.action) {
         case PrefsAction::Set:
-            for (const auto& [key, value] : step.prefsValues) {
+            for (const auto& [key, value] : step.values) {
                 shown = toolkit.changeControl(kPreferencesWindow, key, value);
                 if (!shown) break;
             }
             break;
         case PrefsAction::Save:
-            shown = toolkit.pressControl(kPreferencesWindow, "savePreferencesAction:");
+            shown = toolkit.pressControl(kPreferencesWindow, actions::kSavePreferences);
             break;
         case PrefsAction::Cancel:
-            shown = toolkit.pressControl(kPreferencesWindow, "cancelAction:");
+            shown = toolkit.pressControl(kPreferencesWindow, actions::kCancelPreferences);
             break;
         case PrefsAction::Close:
             shown = toolkit.pressCloseButton(kPreferencesWindow);
             break;
     }
     if (!shown) {
-        fault_ = step.path + ".prefs: the preferences window is not shown";
+        fault_ = path + ".prefs: the preferences window is not shown";
         toolkit.quit();
     }
 }

@@ -29,7 +29,19 @@ private:
     // The inner steps of an alert, inside its nested loop.
     void playSteps(const std::vector<Step>& steps);
     void playStep(const Step& step);
-    void playPrefs(const Step& step);
+    // One per kind of step; `path` names the step in notes and faults.
+    void play(const FlagsStep& step, const std::string& path);
+    void play(const MoveStep& step, const std::string& path);
+    void play(const DragStep& step, const std::string& path);
+    void play(const PointerStep& step, const std::string& path);
+    void play(const TrustStep& step, const std::string& path);
+    void play(const CloseWindowStep& step, const std::string& path);
+    void play(const QuitStep& step, const std::string& path);
+    void play(const SetWindowStep& step, const std::string& path);
+    void play(const MenuStep& step, const std::string& path);
+    void play(const PrefsStep& step, const std::string& path);
+    void play(const AlertStep& step, const std::string& path);
+    void play(const RelaunchStep& step, const std::string& path);
     void prepareAnswer(const AlertAnswer& answer);
     bool stopped() const;
 

@@ -20,7 +20,7 @@ std::string toStd(const QString& text) {
     return text.toStdString();
 }
 
-constexpr qint64 kMaxFileSize = 1024 * 1024;
+constexpr qint64 kMaxFileSize = qint64{1024} * 1024;
 
 enum class TextKind { Boolean, Integer, Real, String };
 

@@ -33,7 +33,6 @@ public:
     void removeFromTray();
     QSystemTrayIcon* trayIcon() const { return tray_.get(); }
     QMenu* contextMenu() const { return contextMenu_.get(); }
-    const std::string& buttonTitle() const { return title_; }
 
 private:
     void showIcon(const QIcon& icon);

@@ -13,6 +13,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include "platform/MenuActions.h"
 #include "platform/qt/QtStatusItem.h"
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/X11TaskbarState.h"
@@ -34,12 +35,12 @@ struct EditingAction {
     const char* signature;
 };
 constexpr std::array<EditingAction, 6> kEditingActions{{
-    {"undo:", "undo", "undo()"},
-    {"redo:", "redo", "redo()"},
-    {"cut:", "cut", "cut()"},
-    {"copy:", "copy", "copy()"},
-    {"paste:", "paste", "paste()"},
-    {"selectAll:", "selectAll", "selectAll()"},
+    {actions::kUndo, "undo", "undo()"},
+    {actions::kRedo, "redo", "redo()"},
+    {actions::kCut, "cut", "cut()"},
+    {actions::kCopy, "copy", "copy()"},
+    {actions::kPaste, "paste", "paste()"},
+    {actions::kSelectAll, "selectAll", "selectAll()"},
 }};
 
 const EditingAction* findEditingAction(std::string_view action) {
@@ -246,13 +247,13 @@ void QtToolkit::sendAction(std::string_view action) {
         return;
     }
     if (delegate_ != nullptr && delegate_->performAction(action)) return;
-    if (action == "terminate:") {
+    if (action == actions::kQuit) {
         terminate();
-    } else if (action == "hide:") {
+    } else if (action == actions::kHide) {
         hideApplication();
-    } else if (action == "unhideAllApplications:") {
+    } else if (action == actions::kShowAll) {
         unhideApplication();
-    } else if (action == "orderFrontStandardAboutPanel:") {
+    } else if (action == actions::kAbout) {
         showAboutPanel();
     } else if (const EditingAction* editing = findEditingAction(action)) {
         if (QWidget* focus = focusedWidgetWithSlot(*editing)) {
@@ -266,7 +267,7 @@ bool QtToolkit::validateAction(std::string_view action) {
         return focusedWidgetWithSlot(*editing) != nullptr;
     }
     // Other programs cannot be hidden from here on X11.
-    return action != "hideOtherApplications:";
+    return action != actions::kHideOthers;
 }
 
 void QtToolkit::hideApplication() {

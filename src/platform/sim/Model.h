@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/AXError.h"
+#include "platform/AXNames.h"
 #include "platform/Element.h"
 #include "platform/Geometry.h"
 #include "platform/Value.h"
@@ -35,10 +36,10 @@ struct WindowModel {
     bool onScreen = true;
     bool desktopElement = false;  // dropped by kCGWindowListExcludeDesktopElements
     std::int64_t layer = 0;
-    std::string role = "AXWindow";
-    std::string subrole = "AXStandardWindow";
+    std::string role{ax::kWindowRole};
+    std::string subrole{ax::kStandardWindowSubrole};
     std::optional<std::int64_t> parent;  // a window id; none: the application element
-    std::vector<std::string> actions{"AXRaise"};
+    std::vector<std::string> actions{std::string(ax::kRaiseAction)};
     // kCGWindowName: the title unless listName is set; listNameOmitted leaves the key out.
     std::optional<std::string> listName;
     bool listNameOmitted = false;

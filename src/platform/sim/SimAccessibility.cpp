@@ -2,6 +2,7 @@
 // benchmarks of the gesture path run on them.
 #include <algorithm>
 
+#include "platform/AXNames.h"
 #include "platform/sim/Desktop.h"
 #include "platform/sim/SimServices.h"
 
@@ -71,25 +72,25 @@ AXError SimAccessibility::copyAttributeValue(const Element& element, std::string
 
 AXError SimAccessibility::readWindow(const WindowModel& window, std::string_view attribute,
                                      Value& value) {
-    if (attribute == "AXPosition") {
+    if (attribute == ax::kPosition) {
         value = AXValue::create(window.frame.origin());
-    } else if (attribute == "AXSize") {
+    } else if (attribute == ax::kSize) {
         value = AXValue::create(window.frame.size());
-    } else if (attribute == "AXFrame") {
+    } else if (attribute == ax::kFrame) {
         value = AXValue::create(window.frame);
-    } else if (attribute == "AXRole") {
+    } else if (attribute == ax::kRole) {
         value = window.role;
-    } else if (attribute == "AXSubrole") {
+    } else if (attribute == ax::kSubrole) {
         value = window.subrole;
-    } else if (attribute == "AXTitle") {
+    } else if (attribute == ax::kTitle) {
         value = window.title;
-    } else if (attribute == "AXMinimized") {
+    } else if (attribute == ax::kMinimized) {
         value = window.minimized;
-    } else if (attribute == "AXHidden") {
+    } else if (attribute == ax::kHidden) {
         value = window.hidden;
-    } else if (attribute == "AXParent") {
+    } else if (attribute == ax::kParent) {
         value = window.parent ? Element::window(*window.parent) : Element::application(window.pid);
-    } else if (attribute == "AXActions") {
+    } else if (attribute == ax::kActions) {
         Value::Array actions(window.actions.begin(), window.actions.end());
         value = std::move(actions);
     } else {
@@ -100,17 +101,17 @@ AXError SimAccessibility::readWindow(const WindowModel& window, std::string_view
 
 AXError SimAccessibility::readApplication(Pid pid, std::string_view attribute, Value& value) {
     const ProcessModel& process = *desktop_.process(pid);
-    if (attribute == "AXRole") {
-        value = "AXApplication";
-    } else if (attribute == "AXTitle") {
+    if (attribute == ax::kRole) {
+        value = ax::kApplicationRole;
+    } else if (attribute == ax::kTitle) {
         if (!process.name) return AXError::kAXErrorNoValue;
         value = *process.name;
-    } else if (attribute == "AXWindows") {
+    } else if (attribute == ax::kWindows) {
         Value::Array windows;
         windows.reserve(process.windows.size());
         for (std::int64_t id : process.windows) windows.emplace_back(Element::window(id));
         value = std::move(windows);
-    } else if (attribute == "AXFocusedWindow" || attribute == "AXMainWindow") {
+    } else if (attribute == ax::kFocusedWindow || attribute == ax::kMainWindow) {
         if (process.windows.empty()) return AXError::kAXErrorNoValue;
         value = Element::window(process.windows.front());
     } else {
@@ -142,17 +143,17 @@ AXError SimAccessibility::setAttributeValue(const Element& element, std::string_
 AXError SimAccessibility::writeWindow(WindowModel& window, std::string_view attribute,
                                       const Value& value, bool positionAliasSupported) {
     const AXValue* box = value.asAXValue();
-    if (attribute == "AXPosition" || (isPositionAlias(attribute) && positionAliasSupported)) {
+    if (attribute == ax::kPosition || (isPositionAlias(attribute) && positionAliasSupported)) {
         Point p;
         if (box == nullptr || !box->getValue(p)) return kIllegalArgument;
         window.frame.x = p.x;
         window.frame.y = p.y;
-    } else if (attribute == "AXSize") {
+    } else if (attribute == ax::kSize) {
         Size s;
         if (box == nullptr || !box->getValue(s)) return kIllegalArgument;
         window.frame.width = s.width;
         window.frame.height = s.height;
-    } else if (attribute == "AXFrame") {
+    } else if (attribute == ax::kFrame) {
         Rect r;
         if (box == nullptr || !box->getValue(r)) return kIllegalArgument;
         window.frame = r;
@@ -169,7 +170,7 @@ AXError SimAccessibility::performAction(const Element& element, std::string_view
     const AttributeOverrides& overrides =
         window != nullptr ? window->attributes
                           : desktop_.process(static_cast<Pid>(element.id()))->app;
-    if (const AttributeOverride* override = findOverride(overrides, "AXActions")) {
+    if (const AttributeOverride* override = findOverride(overrides, ax::kActions)) {
         auto answer = override->perform.find(action);
         if (answer != override->perform.end()) return answer->second;
     }

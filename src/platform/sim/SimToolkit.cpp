@@ -1,5 +1,8 @@
 #include "platform/sim/SimToolkit.h"
 
+#include "app/SettingsKeys.h"
+#include "platform/MenuActions.h"
+
 #include <algorithm>
 #include <array>
 
@@ -7,11 +10,8 @@ namespace tugworth::sim {
 
 namespace {
 
-// The controls of the "PreferencesWindow" resource are bound to these owner keys.
+// The resource whose controls are bound to the settings the preferences window shows.
 constexpr std::string_view kPreferencesResource = "PreferencesWindow";
-constexpr std::array<std::string_view, 6> kPreferencesBindings{"enableDragging", "enableResizing",
-                                                               "showInDock",     "showInMenuBar",
-                                                               "dragModifier",   "resizeModifier"};
 
 class SimStatusItem final : public StatusItem {
 public:
@@ -208,7 +208,9 @@ std::unique_ptr<Window> SimToolkit::loadWindow(std::string_view resourceName,
     auto state = std::make_shared<HostedWindowState>();
     state->resource = std::string(resourceName);
     state->owner = &owner;
-    for (std::string_view key : kPreferencesBindings) {
+    for (const settings::Setting& setting : settings::kAll) {
+        if (!setting.inPreferencesWindow) continue;
+        const std::string_view key = setting.key;
         state->properties[std::string(key)] = owner.valueForKey(key);
         // A bound control follows its property; it outlives neither the record nor the owner.
         std::weak_ptr<HostedWindowState> record = state;
@@ -256,7 +258,7 @@ void SimToolkit::startFreshProcess() {
 
 void SimToolkit::performMenuAction(std::string_view action) {
     if (delegate_ != nullptr && delegate_->performAction(action)) return;
-    if (action == "terminate:") {
+    if (action == actions::kQuit) {
         quit();
         return;
     }

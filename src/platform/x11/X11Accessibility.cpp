@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/AXNames.h"
 #include "platform/x11/Processes.h"
 
 namespace tugworth::x11 {
@@ -120,27 +121,27 @@ AXError X11Accessibility::readWindow(const ClientWindow& window, std::string_vie
                                      Value& value) {
     const auto& a = conn_.atoms();
     const bool minimized = window.hasState(a.NET_WM_STATE_HIDDEN) || window.wmState == kIconicState;
-    if (attribute == "AXRole") {
-        value = "AXWindow";
-    } else if (attribute == "AXSubrole") {
+    if (attribute == ax::kRole) {
+        value = ax::kWindowRole;
+    } else if (attribute == ax::kSubrole) {
         value = subrole(window);
-    } else if (attribute == "AXTitle") {
+    } else if (attribute == ax::kTitle) {
         if (!window.title) return AXError::kAXErrorNoValue;
         value = *window.title;
-    } else if (attribute == "AXPosition" || attribute == "AXSize" || attribute == "AXFrame") {
+    } else if (attribute == ax::kPosition || attribute == ax::kSize || attribute == ax::kFrame) {
         const Rect frame = windows_.coordinateSpace().rootToTopLeft(currentFrame(window));
-        if (attribute == "AXPosition")
+        if (attribute == ax::kPosition)
             value = AXValue::create(frame.origin());
-        else if (attribute == "AXSize")
+        else if (attribute == ax::kSize)
             value = AXValue::create(frame.size());
         else
             value = AXValue::create(frame);
-    } else if (attribute == "AXMinimized") {
+    } else if (attribute == ax::kMinimized) {
         value = minimized;
-    } else if (attribute == "AXHidden") {
+    } else if (attribute == ax::kHidden) {
         // Unmapped without being minimized: withdrawn, or on another desktop.
         value = !window.viewable && !minimized;
-    } else if (attribute == "AXParent") {
+    } else if (attribute == ax::kParent) {
         if (window.transientFor != XCB_NONE && window.transientFor != conn_.root() &&
             window.transientFor != window.id && windows_.inspect(window.transientFor)) {
             value = Element::window(window.transientFor);
@@ -149,42 +150,43 @@ AXError X11Accessibility::readWindow(const ClientWindow& window, std::string_vie
         } else {
             return AXError::kAXErrorNoValue;
         }
-    } else if (attribute == "AXActions") {
-        value = Value::Array{Value("AXRaise")};
+    } else if (attribute == ax::kActions) {
+        value = Value::Array{Value(ax::kRaiseAction)};
     } else {
         return AXError::kAXErrorAttributeUnsupported;
     }
     return AXError::kAXErrorSuccess;
 }
 
-std::string X11Accessibility::subrole(const ClientWindow& window) const {
+std::string_view X11Accessibility::subrole(const ClientWindow& window) const {
     const auto& a = conn_.atoms();
     for (std::uint32_t type : window.windowTypes) {
-        if (type == a.NET_WM_WINDOW_TYPE_NORMAL) return "AXStandardWindow";
-        if (type == a.NET_WM_WINDOW_TYPE_DIALOG) return "AXDialog";
+        if (type == a.NET_WM_WINDOW_TYPE_NORMAL) return ax::kStandardWindowSubrole;
+        if (type == a.NET_WM_WINDOW_TYPE_DIALOG) return ax::kDialogSubrole;
         if (type == a.NET_WM_WINDOW_TYPE_DESKTOP || type == a.NET_WM_WINDOW_TYPE_DOCK ||
             type == a.NET_WM_WINDOW_TYPE_SPLASH) {
-            return "AXUnknown";
+            return ax::kUnknownSubrole;
         }
     }
-    if (!window.windowTypes.empty()) return "AXFloatingWindow";  // utility, toolbar, menu, ...
+    if (!window.windowTypes.empty())
+        return ax::kFloatingWindowSubrole;  // utility, toolbar, menu, ...
     // Untyped transient windows count as dialogs.
-    return window.transientFor != XCB_NONE ? "AXDialog" : "AXStandardWindow";
+    return window.transientFor != XCB_NONE ? ax::kDialogSubrole : ax::kStandardWindowSubrole;
 }
 
 AXError X11Accessibility::readApplication(Pid pid, std::string_view attribute, Value& value) {
     if (conn_.broken() || !processIsRunning(pid)) return AXError::kAXErrorInvalidUIElement;
-    if (attribute == "AXRole") {
-        value = "AXApplication";
+    if (attribute == ax::kRole) {
+        value = ax::kApplicationRole;
         return AXError::kAXErrorSuccess;
     }
-    if (attribute == "AXTitle") {
+    if (attribute == ax::kTitle) {
         auto name = applicationName(pid, windows_.clientsFrontToBack());
         if (!name) return AXError::kAXErrorNoValue;
         value = *name;
         return AXError::kAXErrorSuccess;
     }
-    if (attribute == "AXWindows") {
+    if (attribute == ax::kWindows) {
         Value::Array elements;
         for (const auto& w : windows_.clientsFrontToBack()) {
             if (w.pid == pid) elements.emplace_back(Element::window(w.id));
@@ -192,7 +194,7 @@ AXError X11Accessibility::readApplication(Pid pid, std::string_view attribute, V
         value = std::move(elements);
         return AXError::kAXErrorSuccess;
     }
-    if (attribute == "AXFocusedWindow" || attribute == "AXMainWindow") {
+    if (attribute == ax::kFocusedWindow || attribute == ax::kMainWindow) {
         auto active = windows_.activeClient();
         if (!active) return AXError::kAXErrorNoValue;
         auto window = windows_.inspect(*active);
@@ -213,7 +215,7 @@ AXError X11Accessibility::setAttributeValue(const Element& element, std::string_
     }
     auto window = liveWindow(element);
     if (!window) return AXError::kAXErrorInvalidUIElement;
-    if (attribute != "AXPosition" && attribute != "AXSize" && attribute != "AXFrame") {
+    if (attribute != ax::kPosition && attribute != ax::kSize && attribute != ax::kFrame) {
         return AXError::kAXErrorAttributeUnsupported;
     }
     const AXValue* box = value.asAXValue();
@@ -225,14 +227,14 @@ AXError X11Accessibility::setAttributeValue(const Element& element, std::string_
     Point origin;
     Size size;
     Rect frame;
-    if (attribute == "AXPosition" && box->getValue(origin) && validOrigin(origin)) {
+    if (attribute == ax::kPosition && box->getValue(origin) && validOrigin(origin)) {
         const Point root = space.topLeftToRoot(origin);
         to.x = root.x;
         to.y = root.y;
-    } else if (attribute == "AXSize" && box->getValue(size) && validSize(size)) {
+    } else if (attribute == ax::kSize && box->getValue(size) && validSize(size)) {
         to.width = size.width;
         to.height = size.height;
-    } else if (attribute == "AXFrame" && box->getValue(frame) && validOrigin(frame.origin()) &&
+    } else if (attribute == ax::kFrame && box->getValue(frame) && validOrigin(frame.origin()) &&
                validSize(frame.size())) {
         const Point root = space.topLeftToRoot(frame.origin());
         to = {root.x, root.y, frame.width, frame.height};
@@ -241,8 +243,8 @@ AXError X11Accessibility::setAttributeValue(const Element& element, std::string_
     }
     // A move that keeps the size asks for the position only: a window manager that rounds
     // sizes, or restores a maximized window, then keeps the size it has.
-    const bool resize = attribute != "AXPosition" && to.size() != from.size();
-    return applyFrame(*window, from, to, attribute != "AXSize", resize);
+    const bool resize = attribute != ax::kPosition && to.size() != from.size();
+    return applyFrame(*window, from, to, attribute != ax::kSize, resize);
 }
 
 bool X11Accessibility::refusesFrameChanges(const ClientWindow& window) {
@@ -338,7 +340,7 @@ AXError X11Accessibility::performAction(const Element& element, std::string_view
     }
     auto window = liveWindow(element);
     if (!window) return AXError::kAXErrorInvalidUIElement;
-    if (action != "AXRaise") return AXError::kAXErrorActionUnsupported;
+    if (action != ax::kRaiseAction) return AXError::kAXErrorActionUnsupported;
     windows_.changed(window->id);
     if (windows_.windowManagerRunning()) {
         conn_.sendRootMessage(window->id, conn_.atoms().NET_ACTIVE_WINDOW,

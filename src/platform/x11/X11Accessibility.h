@@ -32,7 +32,7 @@ private:
     std::optional<ClientWindow> liveWindow(const Element& element);
     AXError readWindow(const ClientWindow& window, std::string_view attribute, Value& value);
     AXError readApplication(Pid pid, std::string_view attribute, Value& value);
-    std::string subrole(const ClientWindow& window) const;
+    std::string_view subrole(const ClientWindow& window) const;
     Rect currentFrame(const ClientWindow& window);
     AXError applyFrame(const ClientWindow& window, const Rect& from, const Rect& to, bool move,
                        bool resize);

@@ -10,8 +10,6 @@
 #include <cstdlib>
 #include <string>
 
-extern char** environ;
-
 namespace tugworth::x11 {
 namespace {
 

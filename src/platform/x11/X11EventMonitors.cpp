@@ -3,10 +3,8 @@
 
 #include <unistd.h>
 #include <xcb/xinput.h>
-// xkb.h names a field `explicit`, a C++ keyword.
-#define explicit explicit_
-#include <xcb/xkb.h>
-#undef explicit
+
+#include "platform/x11/XkbProtocol.h"
 
 #include <cstdlib>
 

@@ -4,16 +4,14 @@
 #include <xcb/randr.h>
 #include <xcb/res.h>
 #include <xcb/xinput.h>
-// xkb.h names a field `explicit`, a C++ keyword.
-#define explicit explicit_
-#include <xcb/xkb.h>
-#undef explicit
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <string_view>
 #include <utility>
+
+#include "platform/x11/XkbProtocol.h"
 
 namespace tugworth::x11 {
 namespace {

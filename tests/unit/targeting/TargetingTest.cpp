@@ -2,7 +2,7 @@
 // their fall-backs, Finder's choice, the window-list search and the capture around them.
 // The diagnostic lines themselves belong to the capture scenarios.
 #include "support/SimDesk.h"
-#include "targeting/Coordinates.h"
+#include "platform/Coordinates.h"
 
 namespace tugworth::test {
 namespace {

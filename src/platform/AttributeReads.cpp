@@ -1,4 +1,5 @@
-#include "targeting/AttributeReads.h"
+#include "platform/AttributeReads.h"
+#include "platform/AXNames.h"
 
 namespace tugworth {
 
@@ -18,7 +19,7 @@ std::string readString(AccessibilityService& ax, const Element& element, std::st
 }
 
 std::string readTitle(AccessibilityService& ax, const Element& element) {
-    return readString(ax, element, "AXTitle", kUntitled);
+    return readString(ax, element, ax::kTitle, kUntitled);
 }
 
 bool readIsTrue(AccessibilityService& ax, const Element& element, std::string_view attribute) {
