@@ -59,5 +59,4 @@ QuitOnSignals::~QuitOnSignals() {
     signalPipe[0] = signalPipe[1] = -1;
 }
 
-
 }  // namespace tugworth

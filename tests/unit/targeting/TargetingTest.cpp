@@ -1,8 +1,8 @@
 // Which window a press takes: the hit test with its margin, an application's own windows and
 // their fall-backs, Finder's choice, the window-list search and the capture around them.
 // The diagnostic lines themselves belong to the capture scenarios.
-#include "support/SimDesk.h"
 #include "platform/Coordinates.h"
+#include "support/SimDesk.h"
 
 namespace tugworth::test {
 namespace {
