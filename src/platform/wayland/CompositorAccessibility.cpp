@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/AXNames.h"
+
 namespace tugworth::wayland {
 namespace {
 
@@ -45,17 +47,17 @@ AXError codeOf(FrameWriteResult result) {
 std::string_view subroleOf(CompositorWindowKind kind) {
     switch (kind) {
         case CompositorWindowKind::Normal:
-            return "AXStandardWindow";
+            return ax::kStandardWindowSubrole;
         case CompositorWindowKind::Dialog:
-            return "AXDialog";
+            return ax::kDialogSubrole;
         case CompositorWindowKind::Utility:
-            return "AXFloatingWindow";
+            return ax::kFloatingWindowSubrole;
         case CompositorWindowKind::Desktop:
         case CompositorWindowKind::Dock:
         case CompositorWindowKind::Other:
-            return "AXUnknown";
+            return ax::kUnknownSubrole;
     }
-    return "AXUnknown";
+    return ax::kUnknownSubrole;
 }
 
 bool CompositorAccessibility::isProcessTrusted() {
@@ -103,26 +105,26 @@ AXError CompositorAccessibility::copyAttributeValue(const Element& element,
 
 AXError CompositorAccessibility::readWindow(const CompositorWindow& window,
                                             std::string_view attribute, Value& value) {
-    if (attribute == "AXRole") {
-        value = "AXWindow";
-    } else if (attribute == "AXSubrole") {
+    if (attribute == ax::kRole) {
+        value = ax::kWindowRole;
+    } else if (attribute == ax::kSubrole) {
         value = subroleOf(window.kind);
-    } else if (attribute == "AXTitle") {
+    } else if (attribute == ax::kTitle) {
         value = window.title;
-    } else if (attribute == "AXPosition") {
+    } else if (attribute == ax::kPosition) {
         value = AXValue::create(window.frame.origin());
-    } else if (attribute == "AXSize") {
+    } else if (attribute == ax::kSize) {
         value = AXValue::create(window.frame.size());
-    } else if (attribute == "AXFrame") {
+    } else if (attribute == ax::kFrame) {
         value = AXValue::create(window.frame);
-    } else if (attribute == "AXMinimized") {
+    } else if (attribute == ax::kMinimized) {
         value = window.minimized;
-    } else if (attribute == "AXHidden") {
+    } else if (attribute == ax::kHidden) {
         value = false;  // the bridge lists only the windows of the workspace shown
-    } else if (attribute == "AXParent") {
+    } else if (attribute == ax::kParent) {
         if (window.pid <= 0) return AXError::kAXErrorNoValue;
         value = Element::application(window.pid);
-    } else if (attribute == "AXActions") {
+    } else if (attribute == ax::kActions) {
         value = Value::Array{};
     } else {
         return AXError::kAXErrorAttributeUnsupported;
@@ -143,14 +145,14 @@ AXError CompositorAccessibility::readApplication(Pid pid, std::string_view attri
     }
     // Only processes with windows are known to the compositor.
     if (front == nullptr) return AXError::kAXErrorInvalidUIElement;
-    if (attribute == "AXRole") {
-        value = "AXApplication";
-    } else if (attribute == "AXTitle") {
+    if (attribute == ax::kRole) {
+        value = ax::kApplicationRole;
+    } else if (attribute == ax::kTitle) {
         if (front->applicationName.empty()) return AXError::kAXErrorNoValue;
         value = front->applicationName;
-    } else if (attribute == "AXWindows") {
+    } else if (attribute == ax::kWindows) {
         value = std::move(elements);
-    } else if (attribute == "AXFocusedWindow" || attribute == "AXMainWindow") {
+    } else if (attribute == ax::kFocusedWindow || attribute == ax::kMainWindow) {
         // The compositor raises the window it focuses: the front-most one stands for it.
         value = Element::window(static_cast<std::int64_t>(front->id));
     } else {
@@ -163,12 +165,12 @@ AXError CompositorAccessibility::setAttributeValue(const Element& element,
                                                    std::string_view attribute, const Value& value) {
     if (element.isApplication()) {
         Value ignored;
-        const AXError code = readApplication(static_cast<Pid>(element.id()), "AXRole", ignored);
+        const AXError code = readApplication(static_cast<Pid>(element.id()), ax::kRole, ignored);
         return code == AXError::kAXErrorSuccess ? AXError::kAXErrorAttributeUnsupported : code;
     }
     std::optional<CompositorWindow> window;
     if (const AXError code = find(element, window); code != AXError::kAXErrorSuccess) return code;
-    if (attribute != "AXPosition" && attribute != "AXSize" && attribute != "AXFrame") {
+    if (attribute != ax::kPosition && attribute != ax::kSize && attribute != ax::kFrame) {
         return AXError::kAXErrorAttributeUnsupported;
     }
     const AXValue* box = value.asAXValue();
@@ -177,13 +179,13 @@ AXError CompositorAccessibility::setAttributeValue(const Element& element,
     Point origin;
     Size size;
     Rect frame;
-    if (attribute == "AXPosition" && box->getValue(origin) && validOrigin(origin)) {
+    if (attribute == ax::kPosition && box->getValue(origin) && validOrigin(origin)) {
         to.x = origin.x;
         to.y = origin.y;
-    } else if (attribute == "AXSize" && box->getValue(size) && validSize(size)) {
+    } else if (attribute == ax::kSize && box->getValue(size) && validSize(size)) {
         to.width = size.width;
         to.height = size.height;
-    } else if (attribute == "AXFrame" && box->getValue(frame) && validOrigin(frame.origin()) &&
+    } else if (attribute == ax::kFrame && box->getValue(frame) && validOrigin(frame.origin()) &&
                validSize(frame.size())) {
         to = frame;
     } else {
