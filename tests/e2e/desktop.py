@@ -167,8 +167,6 @@ class Desktop(Processes):
                     "--height", "32", "--SetDockType", "true", "--transparent", "false"])
         wait_until(lambda: self._tray_panel_line() is not None, "the tray to appear")
 
-    # --- the X server, read and driven through the standard tools ---
-
     def x(self, argv, check=True):
         result = subprocess.run(argv, env=self.env, capture_output=True, text=True,
                                 errors="replace", timeout=WAIT_SECONDS)
@@ -296,8 +294,6 @@ class DesktopTest(unittest.TestCase):
         self.programs.remove(program)
         return status
 
-    # --- gestures, as a user makes them ---
-
     def press(self, *keys):
         self.desktop.xdotool("keydown", "+".join(keys))
 
@@ -326,8 +322,6 @@ class DesktopTest(unittest.TestCase):
     def wait_for_geometry(self, window, expected):
         wait_until(lambda: self.desktop.geometry(window) == expected,
                    f"geometry {expected} (now {self.desktop.geometry(window)})")
-
-    # --- the preferences window, through the tray menu ---
 
     def choose_from_tray_menu(self, position):
         """Opens the tray menu and takes its item at `position` (from 1) from the keyboard."""

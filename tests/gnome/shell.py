@@ -129,8 +129,6 @@ class Shell(Processes):
         return self.call("org.gnome.Shell", "/org/tugworth/TestReader", "org.tugworth.TestReader",
                          method)
 
-    # --- what Mutter shows, read independently of Tugworth ---
-
     def frames(self):
         """{title: (x, y, width, height)} of every window."""
         return {title: tuple(rect) for _, title, *rect in self._read("Frames")[0]}
@@ -166,8 +164,6 @@ class Shell(Processes):
     def launch(self):
         desktop.TUGWORTH = self.program
         return Program(dict(self.env))
-
-    # --- input as a user gives it ---
 
     def point_at(self, x, y):
         """Moves the pointer to (x, y) by relative device motion."""
