@@ -9,7 +9,6 @@ Usage: matrix.py openbox|fluxbox|icewm|xfwm4|i3|none
 import os
 import re
 import shutil
-import subprocess
 import sys
 import time
 
@@ -36,40 +35,27 @@ COMMANDS = {
 
 
 class WindowManagerDesktop(Desktop):
-    """Desktop's Xvfb and tools, with the window manager under test instead of openbox."""
+    """Desktop's Xvfb and tools, with the window manager under test instead of openbox, and a
+    private session bus (xfwm4's settings daemon needs one)."""
 
     SCREEN = "1920x1080x24"  # room for the GTK widget factory
 
     def __init__(self, wm):
         self.wm = wm
-        self._processes = []
-        self.home = __import__("tempfile").mkdtemp(prefix=f"tugworth-{wm}-")
-        self.config_home = os.path.join(self.home, "config")
+        super().__init__(tray=False, bus=True, prefix=f"tugworth-{wm}-", NO_AT_BRIDGE="1",
+                         GTK_CSD="1")
+
+    def start_window_manager(self):
+        if not COMMANDS[self.wm]:
+            return
         os.makedirs(os.path.join(self.home, ".icewm"))
-        os.makedirs(self.config_home)
         with open(os.path.join(self.home, "i3.conf"), "w") as f:
             f.write(I3_CONFIG)
         with open(os.path.join(self.home, ".icewm", "preferences"), "w") as f:
             f.write("Win95Keys=0\nTaskBarAtTop=0\n")  # Super alone would open the menu
-        self.display = self._start_server()
-        self.env = dict(os.environ, DISPLAY=self.display, HOME=self.home, NO_AT_BRIDGE="1",
-                        GTK_CSD="1", XDG_CONFIG_HOME=self.config_home,
-                        XDG_RUNTIME_DIR=self._runtime_dir())
-        for variable in ("WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DBUS_SESSION_BUS_ADDRESS"):
-            self.env.pop(variable, None)
-        if wm == "xfwm4":  # a private session bus, for xfwm4's settings daemon; ended with us
-            bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"],
-                                   env=self.env, stdout=subprocess.PIPE, text=True)
-            self._processes.append(bus)
-            self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
-        if COMMANDS[wm]:
-            self.spawn([a.format(home=self.home) for a in COMMANDS[wm]])
-            check = ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]
-            try:
-                wait_until(lambda: "window id" in self.x(check), f"{wm} to start")
-            except Timeout:
-                self.close()
-                raise
+        self.spawn([a.format(home=self.home) for a in COMMANDS[self.wm]])
+        check = ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]
+        wait_until(lambda: "window id" in self.x(check), f"{self.wm} to start")
 
     def open(self, argv, title):
         self.spawn(argv)
@@ -108,14 +94,7 @@ class Matrix:
         """Holds `keys` over `window`, makes the motions in one XTEST stream (then, once
         `until` holds, the `more` motions), waits until the program has handled the last, and
         releases. Answers the pointer's total motion."""
-        x, y, w, h = self.desktop.geometry(window)
-        self.desktop.xdotool("mousemove", x + min(w // 2, 60), y + min(h // 2, 60))
-        state = "Resizing" if "shift" in keys else "Dragging"
-        states, captures = (self.program.count(f"Modifier state: {state}"),
-                            self.program.count("CAPTURE WINDOW END"))
-        self.desktop.xdotool("keydown", "+".join(keys))
-        self.program.wait_for_count(f"Modifier state: {state}", states + 1)
-        self.program.wait_for_count("CAPTURE WINDOW END", captures + 1)
+        self.desktop.hold_over(self.program, window, keys, inset=60)
         start = self.desktop.pointer()
         script = []
         for dx, dy in moves:

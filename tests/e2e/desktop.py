@@ -81,89 +81,91 @@ class Program:
         return status
 
 
-class Desktop:
-    """Xvfb on a free display, with openbox and trayer (and, when asked, a private session
-    bus), torn down in reverse order."""
+class Processes:
+    """Processes started for a test, in a private home; ended in reverse order with it."""
 
-    SCREEN = "1280x800x24"
-
-    def __init__(self, tray=True, bus=False):
+    def __init__(self, prefix):
         self._processes = []
-        self.home = tempfile.mkdtemp(prefix="tugworth-e2e-")
-        self.config_home = os.path.join(self.home, "config")
-        os.makedirs(self.config_home)
-        self.display = self._start_server()
-        self.env = dict(os.environ, DISPLAY=self.display, HOME=self.home,
-                        XDG_CONFIG_HOME=self.config_home,
-                        XDG_RUNTIME_DIR=self._runtime_dir())
-        for variable in ("WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DBUS_SESSION_BUS_ADDRESS"):
-            self.env.pop(variable, None)
-        # Without a bus of its own the desktop has none: a bus that nothing serves keeps
-        # libdbus from starting one for the display.
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = (
-            self._start_bus() if bus else f"unix:path={self.home}/no-session-bus")
-        # openbox runs its start-up command once it manages the screen; a window mapped
-        # before that can be left unmanaged and unmapped.
-        ready = os.path.join(self.home, "openbox-ready")
-        self.spawn(["openbox", "--startup", f"touch {ready}"])
-        wait_until(lambda: os.path.exists(ready), "openbox to manage the screen")
-        if tray:
-            self.start_tray()
+        self.home = tempfile.mkdtemp(prefix=prefix)
+        self.env = {}
 
-    def start_tray(self):
-        self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
-                    "--height", "32", "--SetDockType", "true", "--transparent", "false"])
-        wait_until(lambda: self._tray_panel_line() is not None, "the tray to appear")
-
-    def _runtime_dir(self):
-        path = os.path.join(self.home, "runtime")
-        os.makedirs(path, mode=0o700)
-        return path
-
-    def _start_server(self):
-        read_end, write_end = os.pipe()
-        self._processes.append(subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.SCREEN,
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            number = pipe.readline().strip()
-        if not number:
-            raise RuntimeError("Xvfb did not start")
-        return ":" + number
-
-    def _start_bus(self):
-        read_end, write_end = os.pipe()
-        self._processes.append(subprocess.Popen(
-            ["dbus-daemon", "--session", "--nofork", "--nopidfile",
-             f"--print-address={write_end}"], pass_fds=(write_end,), env=self.env,
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            address = pipe.readline().strip()
-        if not address:
-            raise RuntimeError("dbus-daemon did not start")
-        return address
-
-    def spawn(self, argv):
-        process = subprocess.Popen(argv, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                   stdin=subprocess.DEVNULL)
+    def spawn(self, argv, output=subprocess.DEVNULL, **env):
+        process = subprocess.Popen(argv, env=dict(self.env, **env), stdout=output,
+                                   stderr=output, stdin=subprocess.DEVNULL)
         self._processes.append(process)
         return process
 
-    def close(self):
+    def first_line(self, argv, what, output=subprocess.DEVNULL):
+        """Starts `argv` with `{fd}` replaced by a pipe; answers the first line it writes there."""
+        read_end, write_end = os.pipe()
+        self._processes.append(subprocess.Popen(
+            [a.format(fd=write_end) for a in argv], pass_fds=(write_end,), env=self.env or None,
+            stdout=output, stderr=output))
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            line = pipe.readline().strip()
+        if not line:
+            raise RuntimeError(f"{what} did not start")
+        return line
+
+    def start_bus(self, *arguments, output=subprocess.DEVNULL):
+        return self.first_line(["dbus-daemon", "--nofork", "--nopidfile", "--print-address={fd}",
+                                *arguments], "dbus-daemon", output)
+
+    def close(self, seconds=5):
         for process in reversed(self._processes):
             if process.poll() is None:
                 process.terminate()
                 try:
-                    process.wait(timeout=5)
+                    process.wait(timeout=seconds)
                 except subprocess.TimeoutExpired:
                     process.kill()
                     process.wait()
         shutil.rmtree(self.home, ignore_errors=True)
 
-    # --- the X server, read and driven through the standard tools ---
+
+class Desktop(Processes):
+    """Xvfb on a free display, with a window manager (openbox unless told) and trayer, and, when
+    asked, a private session bus, torn down in reverse order."""
+
+    SCREEN = "1280x800x24"
+
+    def __init__(self, tray=True, bus=False, prefix="tugworth-e2e-", **env):
+        super().__init__(prefix)
+        self.config_home = os.path.join(self.home, "config")
+        runtime = os.path.join(self.home, "runtime")
+        os.makedirs(self.config_home)
+        os.makedirs(runtime, mode=0o700)
+        self.display = ":" + self.first_line(
+            ["Xvfb", "-displayfd", "{fd}", "-screen", "0", self.SCREEN, "-nolisten", "tcp",
+             "-noreset"], "Xvfb")
+        self.env = dict(os.environ, DISPLAY=self.display, HOME=self.home,
+                        XDG_CONFIG_HOME=self.config_home, XDG_RUNTIME_DIR=runtime, **env)
+        for variable in ("WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DBUS_SESSION_BUS_ADDRESS"):
+            self.env.pop(variable, None)
+        # Without a bus of its own the desktop has none: a bus that nothing serves keeps
+        # libdbus from starting one for the display.
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = (
+            self.start_bus("--session") if bus else f"unix:path={self.home}/no-session-bus")
+        try:
+            self.start_window_manager()
+            if tray:
+                self.start_tray()
+        except BaseException:
+            self.close()
+            raise
+
+    def start_window_manager(self):
+        # openbox runs its start-up command once it manages the screen; a window mapped
+        # before that can be left unmanaged and unmapped.
+        ready = os.path.join(self.home, "openbox-ready")
+        self.spawn(["openbox", "--startup", f"touch {ready}"])
+        wait_until(lambda: os.path.exists(ready), "openbox to manage the screen")
+
+    def start_tray(self):
+        self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                    "--height", "32", "--SetDockType", "true", "--transparent", "false"])
+        wait_until(lambda: self._tray_panel_line() is not None, "the tray to appear")
 
     def x(self, argv, check=True):
         result = subprocess.run(argv, env=self.env, capture_output=True, text=True,
@@ -203,6 +205,18 @@ class Desktop:
     def move_pointer_by(self, dx, dy):
         # Relative XTEST motion, as a mouse makes it (an absolute warp is no device motion).
         self.xdotool("mousemove_relative", "--", dx, dy)
+
+    def hold_over(self, program, window, keys, inset=None):
+        """Points into `window` (its middle, at most `inset` px in), holds `keys`, and waits
+        until the program has taken its target."""
+        x, y, w, h = self.geometry(window)
+        self.xdotool("mousemove", x + min(w // 2, inset or w), y + min(h // 2, inset or h))
+        texts = ("Modifier state: " + ("Resizing" if "shift" in keys else "Dragging"),
+                 "CAPTURE WINDOW END")
+        counts = [program.count(text) for text in texts]
+        self.xdotool("keydown", "+".join(keys))
+        for text, count in zip(texts, counts):
+            program.wait_for_count(text, count + 1)
 
     def tree(self):
         return self.x(["xwininfo", "-root", "-tree"])
@@ -280,8 +294,6 @@ class DesktopTest(unittest.TestCase):
         self.programs.remove(program)
         return status
 
-    # --- gestures, as a user makes them ---
-
     def press(self, *keys):
         self.desktop.xdotool("keydown", "+".join(keys))
 
@@ -292,21 +304,12 @@ class DesktopTest(unittest.TestCase):
         x, y, w, h = self.desktop.geometry(self.clock)
         self.desktop.xdotool("mousemove", x + w // 2, y + h // 2)
 
-    def start_gesture(self, program, keys, state):
-        """Holds `keys` over the clock and waits until the program has taken its target."""
-        self.point_at_clock()
-        states = program.count(f"Modifier state: {state}")
-        captures = program.count("CAPTURE WINDOW END")
-        self.press(*keys)
-        program.wait_for_count(f"Modifier state: {state}", states + 1)
-        program.wait_for_count("CAPTURE WINDOW END", captures + 1)
-
     def gesture(self, program, keys, moves):
         """Holds `keys` over the clock, moves the pointer by each of `moves`, waits until the
         clock has followed exactly (moved, or resized when Shift is held), and releases."""
         x, y, w, h = self.desktop.geometry(self.clock)
         resizing = "shift" in keys
-        self.start_gesture(program, keys, "Resizing" if resizing else "Dragging")
+        self.desktop.hold_over(program, self.clock, keys)
         start = self.desktop.pointer()
         for dx, dy in moves:
             self.desktop.move_pointer_by(dx, dy)
@@ -319,8 +322,6 @@ class DesktopTest(unittest.TestCase):
     def wait_for_geometry(self, window, expected):
         wait_until(lambda: self.desktop.geometry(window) == expected,
                    f"geometry {expected} (now {self.desktop.geometry(window)})")
-
-    # --- the preferences window, through the tray menu ---
 
     def choose_from_tray_menu(self, position):
         """Opens the tray menu and takes its item at `position` (from 1) from the keyboard."""

@@ -5,8 +5,7 @@
 # Needs root (dpkg); exits 77 (skipped) without it.
 set -euo pipefail
 
-build_dir=${1:?usage: package_test.sh BUILD_DIR VERSION}
-version=${2:?usage: package_test.sh BUILD_DIR VERSION}
+build_dir=${1:?usage: package_test.sh BUILD_DIR}
 if [ "$(id -u)" -ne 0 ]; then echo "skipped: installing a package needs root"; exit 77; fi
 is_installed() { dpkg-query -W -f='${Status}' tugworth 2>/dev/null | grep -q "install ok installed"; }
 if is_installed; then
@@ -77,15 +76,13 @@ done
 grep -q "tugworth - move and resize windows" <<<"$man_page" || fail "manual page has no NAME line"
 
 # The installed program loads (every library found) and refuses to run without a display.
+# (Its --version text belongs to the end-to-end command-line test.)
 set +e
 output=$(env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/tugworth 2>&1)
 status=$?
-version_output=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 10 /usr/bin/tugworth --version 2>&1)
 set -e
 [ "$status" -ne 0 ] || fail "tugworth without a display exited 0"
 grep -q '^\[ERROR\] No display is set' <<<"$output" || fail "unexpected output without a display: $output"
-[ "$version_output" = "tugworth $version" ] ||
-  fail "tugworth --version printed '$version_output', not 'tugworth $version'"
 
 run_or_fail "dpkg -P failed" dpkg -P tugworth
 installed=0

@@ -60,14 +60,6 @@ class FaultTest(DesktopTest):
         process = self.desktop.spawn(["xclock", "-title", title, "-geometry", geometry])
         return process, self.desktop.wait_for_window("--name", f"^{title}$")
 
-    def hold_over(self, program, window, keys):
-        """Points at the middle of `window`, holds `keys`, and waits for the capture."""
-        x, y, w, h = self.desktop.geometry(window)
-        self.desktop.xdotool("mousemove", x + w // 2, y + h // 2)
-        captures = program.count("CAPTURE WINDOW END")
-        self.press(*keys)
-        program.wait_for_count("CAPTURE WINDOW END", captures + 1)
-
     def drag_by(self, window, dx, dy, resizing=False):
         """Moves the pointer by (dx, dy) and waits until `window` has followed exactly."""
         x, y, w, h = self.desktop.geometry(window)

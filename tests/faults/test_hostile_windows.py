@@ -24,7 +24,7 @@ class HostileWindows(FaultTest):
         one just gone."""
         geometry = f"250x150+{650 + 40 * case}+{250 + 30 * case}"
         process, window = self.hostile_window(name, *options, geometry=geometry)
-        self.hold_over(program, window, DRAG)
+        self.desktop.hold_over(program, window, DRAG)
         self.drag_by(window, 30, 20)
         self.release(*DRAG)
         return process, window
@@ -60,7 +60,7 @@ class HostileWindows(FaultTest):
     def test_a_window_whose_size_never_settles_still_follows_the_pointer(self):
         program = self.launch()
         process, window = self.hostile_window("restless", "--jitter")
-        self.hold_over(program, window, DRAG)
+        self.desktop.hold_over(program, window, DRAG)
         # The size changes all the time; the position is what the drag sets.
         for dx, dy in ((30, 20), (-10, 25)):
             x, y, _, _ = self.desktop.geometry(window)
@@ -76,7 +76,7 @@ class HostileWindows(FaultTest):
         stopped, window = self.xclock("stopped", "200x200+750+300")
         os.kill(stopped.pid, signal.SIGSTOP)
         self.addCleanup(os.kill, stopped.pid, signal.SIGCONT)
-        self.hold_over(program, window, DRAG)
+        self.desktop.hold_over(program, window, DRAG)
         self.drag_by(window, 25, 15)
         self.release(*DRAG)
         self.assert_still_drags(program)

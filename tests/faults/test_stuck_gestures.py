@@ -14,7 +14,7 @@ class KeyboardTakenMidGesture(FaultTest):
         for keys in (DRAG, RESIZE):
             with self.subTest(keys=keys):
                 resizing = "shift" in keys
-                self.start_gesture(program, keys, "Resizing" if resizing else "Dragging")
+                self.desktop.hold_over(program, self.clock, keys)
                 self.drag_by(self.clock, 20, 10, resizing)
 
                 grabber.stdin.write("grab\n")

@@ -23,7 +23,7 @@ class TargetGone(FaultTest):
 
     def take_as_target(self, program, window, keys, title):
         selected = program.count(f'Selected window: "{title}"')
-        self.hold_over(program, window, keys)
+        self.desktop.hold_over(program, window, keys)
         self.assertEqual(program.count(f'Selected window: "{title}"'), selected + 1)
         self.drag_by(window, 20, 10, "shift" in keys)
 
@@ -92,7 +92,7 @@ class WindowManagerReplaced(FaultTest):
 
     def test_a_gesture_survives_a_new_window_manager_and_none_at_all(self):
         program = self.launch()
-        self.start_gesture(program, DRAG, "Dragging")
+        self.desktop.hold_over(program, self.clock, DRAG)
         self.drag_by(self.clock, 20, 20)
 
         old_frame = self.frame_of_clock()

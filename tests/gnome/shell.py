@@ -9,7 +9,6 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 import gi
@@ -19,7 +18,7 @@ from gi.repository import Gio, GLib  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "e2e"))
 import desktop  # noqa: E402
-from desktop import Program, Timeout, wait_until  # noqa: E402,F401
+from desktop import Processes, Program, Timeout, wait_until  # noqa: E402,F401
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 BRIDGE_UUID = "tugworth@tugworth.org"
@@ -39,13 +38,12 @@ SYSTEM_BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus
 """
 
 
-class Shell:
+class Shell(Processes):
     """GNOME Shell on a 1280x800 virtual monitor, torn down with everything it started."""
 
     def __init__(self, prefix):
         """`prefix`: where the build is installed (the program and the extension)."""
-        self._processes = []
-        self.home = tempfile.mkdtemp(prefix="tugworth-gnome-")
+        super().__init__("tugworth-gnome-")
         self.log_path = os.path.join(self.home, "shell.log")
         self._log = open(self.log_path, "w")
         try:
@@ -78,16 +76,18 @@ class Shell:
         config = os.path.join(self.home, "system.conf")
         with open(config, "w") as f:
             f.write(SYSTEM_BUS_CONFIG.format(dir=self.home))
-        self.env["DBUS_SYSTEM_BUS_ADDRESS"] = self._bus(["--config-file", config])
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = self._bus(["--session"])
+        # Their output, and that of the services they start, goes to the log: none may hold the
+        # test runner's pipes open.
+        self.env["DBUS_SYSTEM_BUS_ADDRESS"] = self.start_bus("--config-file", config,
+                                                             output=self._log)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = self.start_bus("--session", output=self._log)
         self.bus = Gio.DBusConnection.new_for_address_sync(
             self.env["DBUS_SESSION_BUS_ADDRESS"],
             Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT |
             Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
         self.set_extensions([BRIDGE_UUID, READER_UUID])
-        self._processes.append(subprocess.Popen(
-            ["gnome-shell", "--headless", "--virtual-monitor", "1280x800", "--wayland"],
-            env=self.env, stdout=self._log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL))
+        self.spawn(["gnome-shell", "--headless", "--virtual-monitor", "1280x800", "--wayland"],
+                   output=self._log)
         wait_until(lambda: self._answers(), "GNOME Shell with the test reader", 60)
         self.env["WAYLAND_DISPLAY"] = "wayland-0"
         self.input = RemoteDesktop(self.bus)
@@ -103,15 +103,6 @@ class Shell:
         time.sleep(0.2)  # the overview's animation, before asking again
         return False
 
-    def _bus(self, arguments):
-        # Its output, and that of the services it starts, goes to the log: none may hold the
-        # test runner's pipes open.
-        process = subprocess.Popen(["dbus-daemon", "--nofork", "--print-address", *arguments],
-                                   env=self.env, stdout=subprocess.PIPE, stderr=self._log,
-                                   text=True)
-        self._processes.append(process)
-        return process.stdout.readline().strip()
-
     def _answers(self):
         try:
             self.frames()
@@ -122,16 +113,8 @@ class Shell:
     def close(self):
         if getattr(self, "input", None):
             self.input.close()
-        for process in reversed(self._processes):
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+        super().close(seconds=10)
         self._log.close()
-        shutil.rmtree(self.home, ignore_errors=True)
 
     def set_extensions(self, uuids):
         subprocess.run(["gsettings", "set", "org.gnome.shell", "enabled-extensions", str(uuids)],
@@ -145,8 +128,6 @@ class Shell:
     def _read(self, method):
         return self.call("org.gnome.Shell", "/org/tugworth/TestReader", "org.tugworth.TestReader",
                          method)
-
-    # --- what Mutter shows, read independently of Tugworth ---
 
     def frames(self):
         """{title: (x, y, width, height)} of every window."""
@@ -180,17 +161,9 @@ class Shell:
         except Timeout as timeout:
             raise AssertionError(f"{timeout}; it shows {self.frame(title)}") from None
 
-    def spawn(self, argv, **env):
-        process = subprocess.Popen(argv, env=dict(self.env, **env), stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
-        self._processes.append(process)
-        return process
-
     def launch(self):
         desktop.TUGWORTH = self.program
         return Program(dict(self.env))
-
-    # --- input as a user gives it ---
 
     def point_at(self, x, y):
         """Moves the pointer to (x, y) by relative device motion."""

@@ -5,7 +5,6 @@ running. One shell for the module: it starts in about a second, but the clients 
 
 import os
 import signal
-import subprocess
 import unittest
 
 from gi.repository import GLib

@@ -163,42 +163,6 @@ TEST_F(UnderWindowManager, QuickSuccessiveMovesLandWithoutDrift) {
     EXPECT_TRUE(waitUntil([&] { return axFrame(clock) == want; }));
 }
 
-TEST_F(UnderWindowManager, MaximizedWindowIsRestoredThenMoved) {
-    auto [pid, clock] =
-        open({"xclock", "-geometry", "160x120+200+150", "-title", "max-clock"}, "max-clock");
-    ASSERT_NE(clock, XCB_NONE);
-    const auto normal = server().outerFrame(clock);
-    server().setMaximized(clock, true);
-    ASSERT_TRUE(
-        waitUntil([&] { return server().hasState(clock, "_NET_WM_STATE_MAXIMIZED_VERT"); }));
-    ASSERT_EQ(setPosition(clock, {300.0, 250.0}), AXError::kAXErrorSuccess);
-    EXPECT_TRUE(waitUntil([&] {
-        auto frame = server().outerFrame(clock);
-        return frame && frame->origin() == Point{300.0, 250.0} && frame->size() == normal->size();
-    }));
-    EXPECT_FALSE(server().hasState(clock, "_NET_WM_STATE_MAXIMIZED_VERT"));
-}
-
-TEST_F(UnderWindowManager, ResizesLandWhereAsked) {
-    auto [pid, clock] =
-        open({"xclock", "-geometry", "160x120+220+160", "-title", "size-clock"}, "size-clock");
-    ASSERT_NE(clock, XCB_NONE);
-    const auto start = server().outerFrame(clock);
-    ASSERT_TRUE(start);
-    ASSERT_EQ(ax().setAttributeValue(Element::window(clock), "AXSize",
-                                     Value(AXValue::create(Size{320.0, 240.0}))),
-              AXError::kAXErrorSuccess);
-    EXPECT_TRUE(waitUntil([&] {
-        return server().outerFrame(clock) == Rect{start->x, start->y, 320.0, 240.0};
-    }));
-
-    const Rect target{150.0, 120.0, 260.0, 180.0};
-    ASSERT_EQ(
-        ax().setAttributeValue(Element::window(clock), "AXFrame", Value(AXValue::create(target))),
-        AXError::kAXErrorSuccess);
-    EXPECT_TRUE(waitUntil([&] { return server().outerFrame(clock) == target; }));
-}
-
 TEST_F(UnderWindowManager, GoneWindowsAndProcessesAnswerInvalidElement) {
     auto [pid, eyes] =
         open({"xeyes", "-geometry", "120x90+40+500", "-title", "dead-eyes"}, "dead-eyes");

@@ -270,26 +270,8 @@ void XServer::activate(xcb_window_t window) {
                            {2, XCB_CURRENT_TIME, 0});
 }
 
-void XServer::setMaximized(xcb_window_t window, bool maximized) {
-    xtest::sendRootMessage(conn_, root_, window, atom("_NET_WM_STATE"),
-                           {maximized ? 1U : 0U, atom("_NET_WM_STATE_MAXIMIZED_VERT"),
-                            atom("_NET_WM_STATE_MAXIMIZED_HORZ"), 2});
-}
-
 void XServer::iconify(xcb_window_t window) {
     xtest::sendRootMessage(conn_, root_, window, atom("WM_CHANGE_STATE"), {3});
-}
-
-bool XServer::hasState(xcb_window_t window, const char* state) {
-    auto cookie = xcb_get_property(conn_, 0, window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64);
-    Freed<xcb_get_property_reply_t> reply{xcb_get_property_reply(conn_, cookie, nullptr)};
-    if (!reply) return false;
-    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.p));
-    const xcb_atom_t wanted = atom(state);
-    for (int i = 0; i < xcb_get_property_value_length(reply.p) / 4; ++i) {
-        if (atoms[i] == wanted) return true;
-    }
-    return false;
 }
 
 xcb_keycode_t XServer::keycodeFor(std::uint32_t keysym) {

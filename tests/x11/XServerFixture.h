@@ -41,8 +41,6 @@ public:
     std::optional<Rect> outerFrame(xcb_window_t window);
     // Asks the window manager to make the window active (and so front-most).
     void activate(xcb_window_t window);
-    void setMaximized(xcb_window_t window, bool maximized);
-    bool hasState(xcb_window_t window, const char* state);
     void iconify(xcb_window_t window);
 
     // XTEST input.

@@ -76,20 +76,11 @@ protected:
     RecordingDelegate delegate_;
 };
 
-TEST_F(ToolkitTest, ApplicationMenuKeepsOrderShortcutsAndEnabling) {
-    auto services = std::make_shared<Menu>();
+// The menu's items, order and key equivalents belong to the launch scenarios' final states.
+TEST_F(ToolkitTest, ApplicationMenuEnablesOnlyWhatCanWorkHere) {
     QMenu qmenu;
-    populateMenu(qmenu, *makeApplicationMenu(services), toolkit_);
-
-    QStringList titles;
-    for (QAction* action : qmenu.actions())
-        titles << (action->isSeparator() ? "-" : action->text());
-    EXPECT_EQ(titles,
-              (QStringList{"About Tugworth", "-", "Preferences...", "-", "Services", "-",
-                           "Hide Tugworth", "Hide Others", "Show All", "-", "Quit Tugworth"}));
-    EXPECT_EQ(actionTitled(qmenu, "Preferences...")->shortcut(), QKeySequence("Ctrl+,"));
+    populateMenu(qmenu, *makeApplicationMenu(std::make_shared<Menu>()), toolkit_);
     EXPECT_EQ(actionTitled(qmenu, "Hide Others")->shortcut(), QKeySequence("Ctrl+Alt+H"));
-    EXPECT_EQ(actionTitled(qmenu, "Quit Tugworth")->shortcut(), QKeySequence("Ctrl+Q"));
     // An empty services menu and hiding other programs have nothing to do here.
     EXPECT_FALSE(actionTitled(qmenu, "Services")->isEnabled());
     EXPECT_FALSE(actionTitled(qmenu, "Hide Others")->isEnabled());
@@ -126,9 +117,6 @@ TEST_F(ToolkitTest, RunSendsTheLaunchCallbacksThenLoopsUntilTerminate) {
 TEST_F(ToolkitTest, MainMenuShortcutsWorkInOurWindows) {
     toolkit_.setMainMenu(makeMainMenu(makeApplicationMenu(std::make_shared<Menu>())));
     ASSERT_NE(toolkit_.mainMenuBar(), nullptr);
-    QStringList tops;
-    for (QAction* action : toolkit_.mainMenuBar()->actions()) tops << action->text();
-    EXPECT_EQ(tops, (QStringList{"Tugworth", "Edit", "Help"}));
 
     QWidget window;
     toolkit_.adoptWindow(window);

@@ -1,11 +1,8 @@
-// The settings store: two layers, the platform's conversions, writes that reach the storage,
-// and the launch rules over them.
+// The settings store: two layers, the platform's conversions and writes that reach the storage.
+// The launch rules over them belong to the launch scenarios.
 #include <gtest/gtest.h>
 
-#include "app/AppDelegate.h"
-#include "app/SettingsKeys.h"
 #include "app/UserDefaults.h"
-#include "platform/sim/Desktop.h"
 #include "platform/sim/SimSettingsStorage.h"
 
 namespace tugworth {
@@ -107,77 +104,6 @@ TEST(UserDefaults, SynchronizeWritesOnlyChangesAndKeepsThemUntilTheyAreWritten) 
     EXPECT_TRUE(relaunched.boolForKey("showInDock"));
     EXPECT_FALSE(relaunched.boolForKey("enableDragging"));
 }
-
-// The launch's settings steps, on the simulated desktop.
-struct LaunchCase {
-    const char* name;
-    SettingsMap stored;
-    VisibilityChoice choice;
-    SettingsMap persistedAfter;
-};
-
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const LaunchCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class LaunchSettingsRules : public ::testing::TestWithParam<LaunchCase> {};
-
-TEST_P(LaunchSettingsRules, RegisterThenResolve) {
-    const LaunchCase& c = GetParam();
-    sim::Desktop desktop;
-    desktop.storage().persisted() = c.stored;
-    UserDefaults defaults(desktop.storage());
-    AppDelegate delegate(defaults, desktop.platform());
-
-    delegate.registerDefaultSettings();
-    const VisibilityChoice choice = delegate.applyLaunchVisibilityRule();
-
-    EXPECT_EQ(choice.dockVisible, c.choice.dockVisible);
-    EXPECT_EQ(choice.menuBarVisible, c.choice.menuBarVisible);
-    EXPECT_EQ(desktop.storage().persisted(), c.persistedAfter);
-    // Whatever was stored, every default reads after registration.
-    EXPECT_EQ(defaults.stringForKey(settings::kResizeModifier),
-              c.stored.contains("resizeModifier") ? readValueAsString(c.stored.at("resizeModifier"))
-                                                  : std::string(settings::kDefaultResizeModifier));
-    EXPECT_TRUE(defaults.boolForKey(settings::kPreferencesInitialized));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Launch, LaunchSettingsRules,
-    ::testing::Values(LaunchCase{"DockOffAlone",
-                                 {{"showInDock", Value(false)}},
-                                 {false, true},
-                                 {{"showInDock", Value(false)}}},
-                      LaunchCase{"MenuBarOffAlone",
-                                 {{"showInMenuBar", Value(false)}},
-                                 {true, false},
-                                 {{"showInMenuBar", Value(false)}}},
-                      LaunchCase{"BothOffTurnsTheMenuBarOn",
-                                 {{"showInDock", Value(false)}, {"showInMenuBar", Value(false)}},
-                                 {false, true},
-                                 {{"showInDock", Value(false)}, {"showInMenuBar", Value(true)}}},
-                      LaunchCase{"BothOffAsTextsCountAsOff",
-                                 {{"showInDock", Value("NO")}, {"showInMenuBar", Value(0)}},
-                                 {false, true},
-                                 {{"showInDock", Value("NO")}, {"showInMenuBar", Value(true)}}},
-                      LaunchCase{"UninitialisedWithBothOffStillKeepsOneVisible",
-                                 {{"preferencesInitialized", Value(false)},
-                                  {"showInDock", Value(false)},
-                                  {"showInMenuBar", Value(false)}},
-                                 {false, true},
-                                 {{"preferencesInitialized", Value(true)},
-                                  {"enableDragging", Value(true)},
-                                  {"enableResizing", Value(true)},
-                                  {"showInDock", Value(false)},
-                                  {"showInMenuBar", Value(true)}}},
-                      LaunchCase{"UnknownChordNameStaysStored",
-                                 {{"resizeModifier", Value("Hyper")}},
-                                 {true, true},
-                                 {{"resizeModifier", Value("Hyper")}}}),
-    [](const ::testing::TestParamInfo<LaunchCase>& testCase) {
-        return std::string(testCase.param.name);
-    });
 
 }  // namespace
 }  // namespace tugworth
