@@ -19,6 +19,8 @@ packages=(
   libwayland-dev plasma-wayland-protocols kwin-wayland qt6-wayland zenity dbus
   # the window managers and clients the desktop tests run (xfwm4 reads its settings over D-Bus)
   fluxbox icewm xfwm4 i3-wm gtk-3-examples
+  # two RandR monitors: Xvfb keeps one, the real server with the dummy driver takes xrandr's
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   # GNOME Shell on Wayland: the headless compositor, XWayland, test clients
   gnome-shell gjs xwayland gir1.2-gtk-3.0 python3-gi
   # packaging

@@ -85,9 +85,11 @@ class WindowManagerDesktop(Desktop):
 
 
 class Matrix:
+    desktop_type = WindowManagerDesktop
+
     def __init__(self, wm):
         self.wm, self.results = wm, []
-        self.desktop = WindowManagerDesktop(wm)
+        self.desktop = self.desktop_type(wm)
         self.program = Program(self.desktop.env)
 
     def gesture(self, window, keys, moves, chained_sleep=None, until=None, more=()):
