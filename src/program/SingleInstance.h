@@ -34,7 +34,7 @@ public:
     // The connection the application's objects are served on (the session bus).
     static QDBusConnection connection() { return QDBusConnection::sessionBus(); }
 
-public Q_SLOTS:
+public Q_SLOTS:  // NOLINT(readability-redundant-access-specifiers): moc reads it
     // A later launch hands over: show the preferences window, as reopening an application does.
     Q_SCRIPTABLE void Reopen();
 

@@ -31,7 +31,7 @@ EventMonitors& CompositorDesktop::monitors() {
     return *monitors_;
 }
 
-void CompositorDesktop::start(std::function<void()> eventsWaiting,
+void CompositorDesktop::start(const std::function<void()>& eventsWaiting,
                               std::function<void(const std::string&)> bridgeLost) {
     if (auto pointer = driver_->pointer()) monitors_->seed(*pointer);
     CompositorEvents events;

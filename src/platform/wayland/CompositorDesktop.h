@@ -39,7 +39,7 @@ public:
     // before: the event loop should then call dispatchPendingEvents() once it has taken in
     // what else has arrived (never from inside the call). `bridgeLost` runs once, with the
     // driver's sentence, when the bridge goes.
-    void start(std::function<void()> eventsWaiting,
+    void start(const std::function<void()>& eventsWaiting,
                std::function<void(const std::string& reason)> bridgeLost);
 
     // Hands the queued events to the monitors' handlers.

@@ -34,7 +34,7 @@ private Q_SLOTS:
     void onClosing(bool screenLocked);
     void onShellVanished();
 
-private:
+private:  // NOLINT(readability-redundant-access-specifiers): ends moc's slot section
     // The answer, or an empty message when the bridge gave none.
     QDBusMessage call(const char* method, const QList<QVariant>& arguments = {});
     bool readMonitors();

@@ -64,14 +64,14 @@ std::optional<BridgeWindowList> decodeWindowList(const QString& text) {
     const std::optional<QJsonObject> object = parseObject(text);
     if (!object) return std::nullopt;
     BridgeWindowList list;
-    for (const QJsonValue& value : (*object)["windows"].toArray()) {
+    for (const auto& value : (*object)["windows"].toArray()) {
         if (std::optional<BridgeWindow> window = decodeWindow(value.toObject())) {
             list.windows.push_back(std::move(*window));
         }
     }
     for (const auto& [key, rects] :
          {std::pair{"monitors", &list.monitors}, std::pair{"workAreas", &list.workAreas}}) {
-        for (const QJsonValue& value : (*object)[QLatin1String(key)].toArray()) {
+        for (const auto& value : (*object)[QLatin1String(key)].toArray()) {
             if (std::optional<Rect> rect = decodeRect(value.toObject())) rects->push_back(*rect);
         }
     }
