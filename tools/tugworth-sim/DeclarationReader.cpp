@@ -8,9 +8,15 @@ namespace tugworth::scenario {
 
 namespace {
 
+// A store holds Booleans, strings, numbers, and arrays and dictionaries of them; never null.
 Value readSettingValue(const Node& node) {
-    if (!node.json.is_boolean() && !node.json.is_string() && !node.json.is_number())
-        wrongKind(node, "a Boolean, a string or a number");
+    if (node.json.is_null())
+        wrongKind(node, "a Boolean, a string, a number, an array or an object");
+    if (node.json.is_array()) {
+        for (std::size_t i = 0; i < node.json.size(); ++i) readSettingValue(node.at(i));
+    } else if (node.json.is_object()) {
+        for (const auto& [key, value] : node.json.items()) readSettingValue(node.child(key));
+    }
     return plainValue(node);
 }
 
