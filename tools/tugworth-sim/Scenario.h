@@ -52,9 +52,11 @@ struct DragStep {  // the pointer moves with a button held: no monitored event
 };
 struct PointerStep {  // the pointer is put somewhere, no event
     Point point;
+    int afterReads = 0;  // > 0: it moves only after that many more readings of the pointer
 };
 struct TrustStep {
     bool trusted = true;
+    int afterReads = 0;  // > 0: it changes only after that many more trust checks
 };
 struct CloseWindowStep {
     std::int64_t windowId = 0;

@@ -106,10 +106,16 @@ void ScenarioPlayer::play(const DragStep& step, const std::string& /*path*/) {
     desktop_.setPointer(step.point);
 }
 void ScenarioPlayer::play(const PointerStep& step, const std::string& /*path*/) {
-    desktop_.setPointer(step.point);
+    if (step.afterReads > 0)
+        desktop_.setPointerAfterReads(step.point, step.afterReads);
+    else
+        desktop_.setPointer(step.point);
 }
 void ScenarioPlayer::play(const TrustStep& step, const std::string& /*path*/) {
-    desktop_.setTrusted(step.trusted);
+    if (step.afterReads > 0)
+        desktop_.setTrustedAfterReads(step.trusted, step.afterReads);
+    else
+        desktop_.setTrusted(step.trusted);
 }
 void ScenarioPlayer::play(const CloseWindowStep& step, const std::string& /*path*/) {
     desktop_.closeWindow(step.windowId);

@@ -29,10 +29,10 @@ std::vector<Step> StepReader::readSteps(const Node& node, bool topLevel) {
 
 Step StepReader::readStep(const Node& node, bool topLevel) {
     requireObject(node, {"flags", "move", "drag", "pointer", "trust", "closeWindow", "quit",
-                         "setWindow", "menu", "prefs", "alert", "relaunch", "local"});
+                         "setWindow", "menu", "prefs", "alert", "relaunch", "local", "afterReads"});
     std::string kind;
     for (const auto& [key, value] : node.json.items()) {
-        if (key == "local") continue;
+        if (key == "local" || key == "afterReads") continue;
         if (!kind.empty())
             fail(node.path, "a step takes exactly one action, found " + inQuotes(kind) + " and " +
                                 inQuotes(key));
@@ -47,6 +47,12 @@ Step StepReader::readStep(const Node& node, bool topLevel) {
             fail(node.childPath("local"), "only flags and move steps can be local");
         local = readBool(node.child("local"));
     }
+    int afterReads = 0;
+    if (node.has("afterReads")) {
+        if (kind != "trust" && kind != "pointer")
+            fail(node.childPath("afterReads"), "only trust and pointer steps can wait for reads");
+        afterReads = static_cast<int>(readInteger(node.child("afterReads"), 1, 1000));
+    }
     const Node arg = node.child(kind);
     if (kind == "flags") {
         step.action = FlagsStep{readModifiers(arg), local};
@@ -55,9 +61,9 @@ Step StepReader::readStep(const Node& node, bool topLevel) {
     } else if (kind == "drag") {
         step.action = DragStep{readPoint(arg)};
     } else if (kind == "pointer") {
-        step.action = PointerStep{readPoint(arg)};
+        step.action = PointerStep{readPoint(arg), afterReads};
     } else if (kind == "trust") {
-        step.action = TrustStep{readBool(arg)};
+        step.action = TrustStep{readBool(arg), afterReads};
     } else if (kind == "closeWindow") {
         const std::int64_t id = readWindowId(arg);
         declarations_.noteWindowReference(arg.path, id);

@@ -79,6 +79,12 @@ public:
     Point pointer() const { return pointer_; }
     void setTrusted(bool trusted) { trusted_ = trusted; }
     bool trusted() const { return trusted_; }
+    // A change that lands while the program handles one event: it takes effect once the
+    // program has read the trust switch (or the pointer) `reads` more times.
+    void setTrustedAfterReads(bool trusted, int reads) { trustLater_ = {reads, trusted}; }
+    void setPointerAfterReads(Point cocoaLocation, int reads) {
+        pointerLater_ = {reads, cocoaLocation};
+    }
     // The prompt option of every isProcessTrustedWithOptions call, in order.
     const std::vector<bool>& trustPromptOptions() const { return trustPromptOptions_; }
     void setEnvironment(std::map<std::string, std::string, std::less<>> environment) {
@@ -129,18 +135,35 @@ public:
     void startFreshProcess();
 
 private:
+    template <class T>
+    struct Later {
+        int reads = 0;
+        T value{};
+    };
     friend class SimAccessibility;
     friend class SimWindowServer;
     friend class SimDesktopServices;
     friend class SimEventMonitors;
 
     bool isAlive(const Element& element) const;
+    // Answers `current` and counts one read towards a pending change of it.
+    template <class T>
+    static T read(T& current, std::optional<Later<T>>& later) {
+        const T answer = current;
+        if (later && --later->reads <= 0) {
+            current = later->value;
+            later.reset();
+        }
+        return answer;
+    }
 
     CallCounter counter_;
     LogCapture logCapture_;
     std::vector<Screen> screens_{{{0, 0, 1920, 1080}, {0, 0, 1920, 1055}}};
     Point pointer_{0, 0};
     bool trusted_ = true;
+    std::optional<Later<bool>> trustLater_;
+    std::optional<Later<Point>> pointerLater_;
     std::vector<bool> trustPromptOptions_;
     std::map<std::string, std::string, std::less<>> environment_;
     Pid ownPid_ = 4242;

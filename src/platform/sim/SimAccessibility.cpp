@@ -28,13 +28,13 @@ bool isPositionAlias(std::string_view attribute) {
 
 bool SimAccessibility::isProcessTrusted() {
     desktop_.counter_.count();
-    return desktop_.trusted_;
+    return Desktop::read(desktop_.trusted_, desktop_.trustLater_);
 }
 
 bool SimAccessibility::isProcessTrustedWithOptions(bool prompt) {
     desktop_.counter_.count();
     desktop_.trustPromptOptions_.push_back(prompt);
-    return desktop_.trusted_;
+    return Desktop::read(desktop_.trusted_, desktop_.trustLater_);
 }
 
 Element SimAccessibility::createApplication(Pid pid) {
