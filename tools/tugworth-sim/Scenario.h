@@ -68,6 +68,10 @@ struct SetWindowStep {
     std::int64_t windowId = 0;
     WindowPatch patch;
 };
+struct SetAppStep {  // replaces the application element's attribute overrides
+    Pid pid = 0;
+    sim::AttributeOverrides attributes;
+};
 struct MenuStep {
     std::string action;
 };
@@ -83,7 +87,7 @@ struct RelaunchStep {};
 struct Step {
     std::string path;  // e.g. "steps[3]", for messages while playing
     std::variant<FlagsStep, MoveStep, DragStep, PointerStep, TrustStep, CloseWindowStep, QuitStep,
-                 SetWindowStep, MenuStep, PrefsStep, AlertStep, RelaunchStep>
+                 SetWindowStep, SetAppStep, MenuStep, PrefsStep, AlertStep, RelaunchStep>
         action;
 
     bool isRelaunch() const { return std::holds_alternative<RelaunchStep>(action); }

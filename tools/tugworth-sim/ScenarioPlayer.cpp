@@ -131,6 +131,14 @@ void ScenarioPlayer::play(const SetWindowStep& step, const std::string& path) {
                          " has closed; nothing changed");
     }
 }
+void ScenarioPlayer::play(const SetAppStep& step, const std::string& path) {
+    if (sim::ProcessModel* process = desktop_.process(step.pid)) {
+        process->app = step.attributes;
+    } else {
+        notes_.push_back(path + ": process " + std::to_string(step.pid) +
+                         " has quit; nothing changed");
+    }
+}
 void ScenarioPlayer::play(const MenuStep& step, const std::string& /*path*/) {
     desktop_.toolkit().performMenuAction(step.action);
 }

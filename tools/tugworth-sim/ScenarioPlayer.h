@@ -38,6 +38,7 @@ private:
     void play(const CloseWindowStep& step, const std::string& path);
     void play(const QuitStep& step, const std::string& path);
     void play(const SetWindowStep& step, const std::string& path);
+    void play(const SetAppStep& step, const std::string& path);
     void play(const MenuStep& step, const std::string& path);
     void play(const PrefsStep& step, const std::string& path);
     void play(const AlertStep& step, const std::string& path);

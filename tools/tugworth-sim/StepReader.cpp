@@ -28,8 +28,9 @@ std::vector<Step> StepReader::readSteps(const Node& node, bool topLevel) {
 }
 
 Step StepReader::readStep(const Node& node, bool topLevel) {
-    requireObject(node, {"flags", "move", "drag", "pointer", "trust", "closeWindow", "quit",
-                         "setWindow", "menu", "prefs", "alert", "relaunch", "local", "afterReads"});
+    requireObject(node,
+                  {"flags", "move", "drag", "pointer", "trust", "closeWindow", "quit", "setWindow",
+                   "setApp", "menu", "prefs", "alert", "relaunch", "local", "afterReads"});
     std::string kind;
     for (const auto& [key, value] : node.json.items()) {
         if (key == "local" || key == "afterReads") continue;
@@ -74,6 +75,8 @@ Step StepReader::readStep(const Node& node, bool topLevel) {
         step.action = QuitStep{pid};
     } else if (kind == "setWindow") {
         step.action = readSetWindow(arg);
+    } else if (kind == "setApp") {
+        step.action = readSetApp(arg);
     } else if (kind == "menu") {
         std::string action = readString(arg);
         if (action.empty()) fail(arg.path, "expected an action name");
@@ -123,6 +126,15 @@ SetWindowStep StepReader::readSetWindow(const Node& node) {
     const auto owner = declarations_.ownerOf(id);
     if (!owner) fail(node.childPath("id"), DeclarationReader::unknownWindow(id));
     return {id, declarations_.readWindowPatch(node, *owner)};
+}
+
+SetAppStep StepReader::readSetApp(const Node& node) {
+    requireObject(node, {"pid", "attributes"});
+    requireKey(node, "pid");
+    requireKey(node, "attributes");
+    const Pid pid = readPid(node.child("pid"));
+    declarations_.noteProcessReference(node.childPath("pid"), pid);
+    return {pid, declarations_.readOverrides(node.child("attributes"), pid)};
 }
 
 PrefsStep StepReader::readPrefs(const Node& node) {

@@ -23,6 +23,7 @@ private:
     Step readStep(const Node& node, bool topLevel);
     static std::uint64_t readModifiers(const Node& node);
     SetWindowStep readSetWindow(const Node& node);
+    SetAppStep readSetApp(const Node& node);
     static PrefsStep readPrefs(const Node& node);
 
     DeclarationReader& declarations_;
