@@ -138,7 +138,7 @@ Json delegateJson(const AppDelegate* delegate) {
 
 }  // namespace
 
-Json captureFinalState(sim::Desktop& desktop) {
+Json captureFinalState(sim::Desktop& desktop, bool detail) {
     const sim::SimToolkit& toolkit = desktop.toolkit();
     Json windows = Json::object();
     for (std::int64_t id : desktop.windowIds())
@@ -148,7 +148,7 @@ Json captureFinalState(sim::Desktop& desktop) {
     Json openedURLs = desktop.openedURLs();
     const auto* delegate = dynamic_cast<const AppDelegate*>(desktop.toolkit().delegate());
 
-    return Json{
+    Json state{
         {"windows", std::move(windows)},
         {"settings", std::move(settings)},
         {"activationPolicy", static_cast<int>(toolkit.currentPolicy())},
@@ -159,6 +159,12 @@ Json captureFinalState(sim::Desktop& desktop) {
         {"openedURLs", std::move(openedURLs)},
         {"preferencesWindow", preferencesWindowJson(toolkit.hostedWindow("PreferencesWindow"))},
         {"delegate", delegateJson(delegate)}};
+    if (detail) {
+        state["statusItems"] = Json{{"inMenuBar", toolkit.statusItemCount()},
+                                    {"removed", toolkit.removedStatusItemCount()}};
+        state["activations"] = toolkit.activationCount();
+    }
+    return state;
 }
 
 }  // namespace tugworth::scenario

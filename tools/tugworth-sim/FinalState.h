@@ -7,7 +7,9 @@
 
 namespace tugworth::scenario {
 
-// Reads the program's delegate too: call it while the delegate still lives.
-nlohmann::ordered_json captureFinalState(sim::Desktop& desktop);
+// Reads the program's delegate too: call it while the delegate still lives. `detail` adds how
+// many status items are in the menu bar and were removed, and how often the program activated
+// itself.
+nlohmann::ordered_json captureFinalState(sim::Desktop& desktop, bool detail);
 
 }  // namespace tugworth::scenario

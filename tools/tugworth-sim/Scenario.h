@@ -102,6 +102,7 @@ struct Scenario {
     SettingsMap settings;
     std::vector<std::string> images{"tugworth.iconset"};
     bool statusItemHasButton = true;
+    bool finalStateDetail = false;  // adds status item counts and activations to the final state
     std::vector<ProcessDeclaration> processes;
     std::vector<std::int64_t> stacking;  // front-most first; may be partial
     std::optional<Value> windowList;     // replaces the derived list

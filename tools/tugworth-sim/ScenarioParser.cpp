@@ -12,9 +12,9 @@ namespace {
 // Everything read from the document, and the references checked once all is known.
 Scenario readScenario(const Json& root) {
     const Node top{root, ""};
-    requireObject(
-        top, {"environment", "ownPid", "trusted", "screens", "pointer", "settings", "images",
-              "statusItemHasButton", "processes", "stacking", "windowList", "alerts", "steps"});
+    requireObject(top, {"environment", "ownPid", "trusted", "screens", "pointer", "settings",
+                        "images", "statusItemHasButton", "processes", "stacking", "windowList",
+                        "alerts", "steps", "finalStateDetail"});
     DeclarationReader declarations;
     StepReader steps(declarations);
     Scenario s;
@@ -30,6 +30,7 @@ Scenario readScenario(const Json& root) {
     given("settings", [&](const Node& n) { s.settings = DeclarationReader::readSettings(n); });
     given("images", [&](const Node& n) { s.images = readStrings(n); });
     given("statusItemHasButton", [&](const Node& n) { s.statusItemHasButton = readBool(n); });
+    given("finalStateDetail", [&](const Node& n) { s.finalStateDetail = readBool(n); });
     given("processes", [&](const Node& n) { s.processes = declarations.readProcesses(n); });
     given("stacking", [&](const Node& n) { s.stacking = declarations.readStacking(n); });
     given("windowList", [&](const Node& n) {

@@ -40,7 +40,8 @@ bool ScenarioPlayer::play() {
     buildDesktop();
     sim::SimToolkit& toolkit = desktop_.toolkit();
     std::size_t from = 0;
-    toolkit.setBeforeExit([this] { finalState_ = captureFinalState(desktop_); });
+    toolkit.setBeforeExit(
+        [this] { finalState_ = captureFinalState(desktop_, scenario_.finalStateDetail); });
     for (;;) {
         relaunchFrom_.reset();
         toolkit.setMainLoop([this, from] { playTopLevel(from); });

@@ -175,7 +175,7 @@ void SimToolkit::removeStatusItem(const std::shared_ptr<StatusItem>& item) {
     const auto* simItem = dynamic_cast<const SimStatusItem*>(item.get());
     if (simItem == nullptr) return;  // not one of ours: nothing in our bar to remove
     simItem->state()->removed = true;
-    std::erase(statusItems_, simItem->state());
+    removedStatusItems_ += static_cast<int>(std::erase(statusItems_, simItem->state()));
 }
 
 std::optional<Image> SimToolkit::imageNamed(std::string_view name) {
@@ -251,6 +251,7 @@ void SimToolkit::startFreshProcess() {
     mainMenu_.reset();
     servicesMenu_.reset();
     statusItems_.clear();
+    removedStatusItems_ = 0;
     deferred_.clear();
     standardActions_.clear();
     hostedWindows_.clear();

@@ -103,6 +103,7 @@ public:
     // The newest status item still in the menu bar, if any.
     const StatusItemState* statusItem() const;
     std::size_t statusItemCount() const;
+    int removedStatusItemCount() const { return removedStatusItems_; }
     const std::vector<AlertRecord>& alerts() const { return alerts_; }
     const std::vector<std::string>& standardActions() const { return standardActions_; }
     // The newest window loaded from this resource, if any (also after it was destroyed).
@@ -136,6 +137,7 @@ private:
     std::shared_ptr<Menu> servicesMenu_;
     std::vector<std::shared_ptr<StatusItemState>> statusItems_;
     bool statusItemHasButton_ = true;
+    int removedStatusItems_ = 0;
     std::set<std::string, std::less<>> images_{"tugworth.iconset"};
     std::deque<PreparedAnswer> preparedAnswers_;
     std::vector<AlertRecord> alerts_;
