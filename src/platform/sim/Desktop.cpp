@@ -143,4 +143,27 @@ void Desktop::startFreshProcess() {
     toolkit_->startFreshProcess();
 }
 
+namespace {
+
+// Answers `current` and counts one read towards a pending change of it.
+template <class T, class Later>
+T readCounting(T& current, std::optional<Later>& later) {
+    const T answer = current;
+    if (later && --later->reads <= 0) {
+        current = later->value;
+        later.reset();
+    }
+    return answer;
+}
+
+}  // namespace
+
+bool Desktop::readTrusted() {
+    return readCounting(trusted_, trustLater_);
+}
+
+Point Desktop::readPointer() {
+    return readCounting(pointer_, pointerLater_);
+}
+
 }  // namespace tugworth::sim

@@ -146,16 +146,9 @@ private:
     friend class SimEventMonitors;
 
     bool isAlive(const Element& element) const;
-    // Answers `current` and counts one read towards a pending change of it.
-    template <class T>
-    static T read(T& current, std::optional<Later<T>>& later) {
-        const T answer = current;
-        if (later && --later->reads <= 0) {
-            current = later->value;
-            later.reset();
-        }
-        return answer;
-    }
+    // What the program reads now; each read counts towards a pending change.
+    bool readTrusted();
+    Point readPointer();
 
     CallCounter counter_;
     LogCapture logCapture_;

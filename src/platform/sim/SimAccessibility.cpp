@@ -28,13 +28,13 @@ bool isPositionAlias(std::string_view attribute) {
 
 bool SimAccessibility::isProcessTrusted() {
     desktop_.counter_.count();
-    return Desktop::read(desktop_.trusted_, desktop_.trustLater_);
+    return desktop_.readTrusted();
 }
 
 bool SimAccessibility::isProcessTrustedWithOptions(bool prompt) {
     desktop_.counter_.count();
     desktop_.trustPromptOptions_.push_back(prompt);
-    return Desktop::read(desktop_.trusted_, desktop_.trustLater_);
+    return desktop_.readTrusted();
 }
 
 Element SimAccessibility::createApplication(Pid pid) {

@@ -45,7 +45,7 @@ Value SimWindowServer::copyWindowListInfo(std::uint32_t options, std::uint32_t r
 
 Point SimDesktopServices::mouseLocation() {
     desktop_.counter_.count();
-    return Desktop::read(desktop_.pointer_, desktop_.pointerLater_);
+    return desktop_.readPointer();
 }
 
 std::vector<Screen> SimDesktopServices::screens() {
