@@ -143,27 +143,16 @@ void Desktop::startFreshProcess() {
     toolkit_->startFreshProcess();
 }
 
-namespace {
-
-// Answers `current` and counts one read towards a pending change of it.
-template <class T, class Later>
-T readCounting(T& current, std::optional<Later>& later) {
-    const T answer = current;
-    if (later && --later->reads <= 0) {
-        current = later->value;
-        later.reset();
-    }
+bool Desktop::readTrusted() {
+    const bool answer = trusted_;
+    if (trustReadsLeft_ > 0 && --trustReadsLeft_ == 0) trusted_ = laterTrusted_;
     return answer;
 }
 
-}  // namespace
-
-bool Desktop::readTrusted() {
-    return readCounting(trusted_, trustLater_);
-}
-
 Point Desktop::readPointer() {
-    return readCounting(pointer_, pointerLater_);
+    const Point answer = pointer_;
+    if (pointerReadsLeft_ > 0 && --pointerReadsLeft_ == 0) pointer_ = laterPointer_;
+    return answer;
 }
 
 }  // namespace tugworth::sim

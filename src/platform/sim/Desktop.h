@@ -81,9 +81,13 @@ public:
     bool trusted() const { return trusted_; }
     // A change that lands while the program handles one event: it takes effect once the
     // program has read the trust switch (or the pointer) `reads` more times.
-    void setTrustedAfterReads(bool trusted, int reads) { trustLater_ = {reads, trusted}; }
+    void setTrustedAfterReads(bool trusted, int reads) {
+        laterTrusted_ = trusted;
+        trustReadsLeft_ = reads;
+    }
     void setPointerAfterReads(Point cocoaLocation, int reads) {
-        pointerLater_ = {reads, cocoaLocation};
+        laterPointer_ = cocoaLocation;
+        pointerReadsLeft_ = reads;
     }
     // The prompt option of every isProcessTrustedWithOptions call, in order.
     const std::vector<bool>& trustPromptOptions() const { return trustPromptOptions_; }
@@ -135,11 +139,6 @@ public:
     void startFreshProcess();
 
 private:
-    template <class T>
-    struct Later {
-        int reads = 0;
-        T value{};
-    };
     friend class SimAccessibility;
     friend class SimWindowServer;
     friend class SimDesktopServices;
@@ -155,8 +154,10 @@ private:
     std::vector<Screen> screens_{{{0, 0, 1920, 1080}, {0, 0, 1920, 1055}}};
     Point pointer_{0, 0};
     bool trusted_ = true;
-    std::optional<Later<bool>> trustLater_;
-    std::optional<Later<Point>> pointerLater_;
+    int trustReadsLeft_ = 0;  // 0: no change pending
+    bool laterTrusted_ = true;
+    int pointerReadsLeft_ = 0;
+    Point laterPointer_{0, 0};
     std::vector<bool> trustPromptOptions_;
     std::map<std::string, std::string, std::less<>> environment_;
     Pid ownPid_ = 4242;
