@@ -147,19 +147,19 @@ std::vector<ProcessDeclaration> DeclarationReader::readProcesses(const Node& nod
         const Node p = node.at(i);
         requireObject(p, {"pid", "name", "app", "windows"});
         requireKey(p, "pid");
-        ProcessDeclaration spec;
-        spec.pid = readPid(p.child("pid"));
-        if (!pids_.insert(spec.pid).second) fail(p.childPath("pid"), "duplicate process id");
+        ProcessDeclaration process;
+        process.pid = readPid(p.child("pid"));
+        if (!pids_.insert(process.pid).second) fail(p.childPath("pid"), "duplicate process id");
         if (p.has("name") && !p.child("name").json.is_null())
-            spec.name = readString(p.child("name"));
-        if (p.has("app")) spec.app = readOverrides(p.child("app"), spec.pid);
+            process.name = readString(p.child("name"));
+        if (p.has("app")) process.app = readOverrides(p.child("app"), process.pid);
         if (p.has("windows")) {
             const Node windows = p.child("windows");
             requireArray(windows);
             for (std::size_t w = 0; w < windows.json.size(); ++w)
-                spec.windows.push_back(readWindow(windows.at(w), spec.pid));
+                process.windows.push_back(readWindow(windows.at(w), process.pid));
         }
-        processes.push_back(std::move(spec));
+        processes.push_back(std::move(process));
     }
     return processes;
 }
