@@ -6,22 +6,13 @@
 #include <cmath>
 
 #include "platform/AXNames.h"
+#include "platform/FrameLimits.h"
 
 namespace tugworth::wayland {
 namespace {
 
 // Beyond this the compositor's 32-bit coordinates and any sane desktop end.
 constexpr double kMaxCoordinate = 1'000'000.0;
-
-bool validOrigin(Point p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::fabs(p.x) <= kMaxCoordinate &&
-           std::fabs(p.y) <= kMaxCoordinate;
-}
-
-bool validSize(Size s) {
-    return std::isfinite(s.width) && std::isfinite(s.height) && s.width >= 1.0 && s.height >= 1.0 &&
-           s.width <= kMaxCoordinate && s.height <= kMaxCoordinate;
-}
 
 Rect rounded(const Rect& r) {
     return {std::round(r.x), std::round(r.y), std::max(1.0, std::round(r.width)),
@@ -179,14 +170,16 @@ AXError CompositorAccessibility::setAttributeValue(const Element& element,
     Point origin;
     Size size;
     Rect frame;
-    if (attribute == ax::kPosition && box->getValue(origin) && validOrigin(origin)) {
+    if (attribute == ax::kPosition && box->getValue(origin) &&
+        originWithin(origin, kMaxCoordinate)) {
         to.x = origin.x;
         to.y = origin.y;
-    } else if (attribute == ax::kSize && box->getValue(size) && validSize(size)) {
+    } else if (attribute == ax::kSize && box->getValue(size) && sizeWithin(size, kMaxCoordinate)) {
         to.width = size.width;
         to.height = size.height;
-    } else if (attribute == ax::kFrame && box->getValue(frame) && validOrigin(frame.origin()) &&
-               validSize(frame.size())) {
+    } else if (attribute == ax::kFrame && box->getValue(frame) &&
+               originWithin(frame.origin(), kMaxCoordinate) &&
+               sizeWithin(frame.size(), kMaxCoordinate)) {
         to = frame;
     } else {
         return AXError::kAXErrorIllegalArgument;  // a box of another kind, or out of range

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "platform/AXNames.h"
+#include "platform/FrameLimits.h"
 #include "platform/x11/Processes.h"
 
 namespace tugworth::x11 {
@@ -27,16 +28,6 @@ constexpr double kMaxCoordinate = 32767.0;  // X coordinates and sizes are 16-bi
 
 bool isWindowId(std::int64_t id) {
     return id > 0 && id <= std::int64_t{0xffffffff};
-}
-
-bool validOrigin(Point p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::fabs(p.x) <= kMaxCoordinate &&
-           std::fabs(p.y) <= kMaxCoordinate;
-}
-
-bool validSize(Size s) {
-    return std::isfinite(s.width) && std::isfinite(s.height) && s.width >= 1.0 && s.height >= 1.0 &&
-           s.width <= kMaxCoordinate && s.height <= kMaxCoordinate;
 }
 
 std::uint32_t asWord(double v) {
@@ -227,15 +218,17 @@ AXError X11Accessibility::setAttributeValue(const Element& element, std::string_
     Point origin;
     Size size;
     Rect frame;
-    if (attribute == ax::kPosition && box->getValue(origin) && validOrigin(origin)) {
+    if (attribute == ax::kPosition && box->getValue(origin) &&
+        originWithin(origin, kMaxCoordinate)) {
         const Point root = space.topLeftToRoot(origin);
         to.x = root.x;
         to.y = root.y;
-    } else if (attribute == ax::kSize && box->getValue(size) && validSize(size)) {
+    } else if (attribute == ax::kSize && box->getValue(size) && sizeWithin(size, kMaxCoordinate)) {
         to.width = size.width;
         to.height = size.height;
-    } else if (attribute == ax::kFrame && box->getValue(frame) && validOrigin(frame.origin()) &&
-               validSize(frame.size())) {
+    } else if (attribute == ax::kFrame && box->getValue(frame) &&
+               originWithin(frame.origin(), kMaxCoordinate) &&
+               sizeWithin(frame.size(), kMaxCoordinate)) {
         const Point root = space.topLeftToRoot(frame.origin());
         to = {root.x, root.y, frame.width, frame.height};
     } else {
