@@ -1,7 +1,6 @@
 // Which window a press takes: the hit test with its margin, an application's own windows and
 // their fall-backs, Finder's choice, the window-list search and the capture around them.
 // The diagnostic lines themselves belong to the capture scenarios.
-#include "platform/Coordinates.h"
 #include "support/SimDesk.h"
 
 namespace tugworth::test {
@@ -15,16 +14,6 @@ struct Targeting : ::testing::Test, SimDesk {
     }
     std::optional<Element> finderChoice() { return delegate.getFinderWindow(kFinder); }
 };
-
-TEST(Coordinates, ConvertWithTheMainScreensHeightOnly) {
-    EXPECT_EQ(toCocoaFrame({100, 100, 400, 300}, 1080), (Rect{100, 680, 400, 300}));
-    EXPECT_EQ(toAccessibilityPoint({300, 830}, 1080), (Point{300, 250}));
-    sim::Desktop desktop;
-    desktop.setScreens({{{0, 0, 1920, 1080}, {}}, {{1920, 0, 2560, 1440}, {}}});
-    EXPECT_EQ(flipHeight(desktop.platform().desktop), 1080.0);
-    desktop.setScreens({});
-    EXPECT_EQ(flipHeight(desktop.platform().desktop), 0.0);
-}
 
 // The grown frame is (80, 80, 440, 340) in Accessibility space and (80, 660, 440, 340) in
 // Cocoa space; either test may accept, each keeping its own minimum edges.
@@ -182,28 +171,20 @@ TEST_F(Targeting, FinderTakesTheFirstWindowUnderThePointerThenTheNearestThenTheF
     EXPECT_FALSE(finderChoice().has_value());
 }
 
-TEST_F(Targeting, TheSearchTakesTheFrontMostApplicationUnderThePointerOnce) {
+// Where the window list and the elements disagree, the elements decide.
+TEST_F(Targeting, TheSearchTrustsTheElementsOverTheWindowList) {
     pointAtAX({300, 250});
-    addApp(501, "Back", 1, {100, 100, 400, 300});
-    addApp(502, "Front", 2, {100, 100, 400, 300});
-    addApp(503, "Far", 3, {1000, 600, 50, 50});
-    desktop.setStacking({2, 1});
+    addApp(501, "A", 1, {1000, 600, 400, 300});
+    addApp(502, "B", 2, {1000, 600, 400, 300});
+    addApp(4242, "Ourselves", 3, {1000, 600, 400, 300});
+    bend(Element::window(2), "AXPosition", reads(AXValue::create(Point{100, 100})));
     const auto found = delegate.findWindowUnderPointer();
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(found->window, Element::window(2));
     EXPECT_EQ(found->pid, 502);
-    EXPECT_EQ(found->ownerName, "Front");
-
-    // Where the window list and the elements disagree, the elements decide.
-    SimDesk d;
-    d.pointAtAX({300, 250});
-    d.addApp(501, "A", 1, {1000, 600, 400, 300});
-    d.addApp(502, "B", 2, {1000, 600, 400, 300});
-    d.addApp(4242, "Ourselves", 3, {1000, 600, 400, 300});
-    d.bend(Element::window(2), "AXPosition", reads(AXValue::create(Point{100, 100})));
-    EXPECT_EQ(d.delegate.findWindowUnderPointer().value().window, Element::window(2));
-    d.bend(Element::window(2), "AXPosition", reads(AXValue::create(Point{1200, 700})));
-    EXPECT_FALSE(d.delegate.findWindowUnderPointer().has_value());
+    EXPECT_EQ(found->ownerName, "B");
+    bend(Element::window(2), "AXPosition", reads(AXValue::create(Point{1200, 700})));
+    EXPECT_FALSE(delegate.findWindowUnderPointer().has_value());
 }
 
 TEST_F(Targeting, OurWindowInFrontHidesTheWindowsBehindItFromTheSearch) {
@@ -230,22 +211,13 @@ TEST_F(Targeting, CaptureKeepsALiveTargetOrTakesTheWindowUnderThePointer) {
     addApp(501, "TextEdit", 12, {100, 100, 400, 300});
     desktop.addWindow(501, 13, {1000, 600, 400, 300}, "Elsewhere");
     pointAtAX({300, 250});
-    // Without permission only the permission fields change.
     delegate.targetWindow = Element::window(13);
-    delegate.initialLocation = {1, 2};
-    desktop.setTrusted(false);
-    delegate.captureWindow();
-    EXPECT_EQ(delegate.targetWindow, Element::window(13));
-    EXPECT_EQ(delegate.initialLocation, (Point{1, 2}));
-    EXPECT_FALSE(delegate.hasAccessibilityPermissions);
-    desktop.setTrusted(true);
     delegate.captureWindow();  // held and answering: kept, though not under the pointer
     EXPECT_EQ(delegate.targetWindow, Element::window(13));
     EXPECT_EQ(delegate.initialLocation, (Point{300, 830}));
     desktop.closeWindow(13);
     delegate.captureWindow();
     EXPECT_EQ(delegate.targetWindow, Element::window(12));
-    // A stand-in for a target that cannot be positioned: capture_takes_alternative_window.
 }
 
 }  // namespace
