@@ -1,5 +1,5 @@
-// The mover and the resizer: which strategy or substitute takes the change, the minimum size,
-// and chains of substitutes that lead back to each other and still end.
+// The mover and the resizer: the strategies the gesture scenarios cannot reach, the minimum
+// size, and chains of substitutes that lead back to each other and still end.
 #include <ostream>
 
 #include "manipulation/WindowMover.h"
@@ -44,16 +44,6 @@ Bend unreadable(std::int64_t id) {
 sim::AttributeOverride readsWindow(std::int64_t id) {
     return reads(Element::window(id));
 }
-sim::AttributeOverride point(Point p) {
-    return reads(AXValue::create(p));
-}
-// An action list whose "AXMove" is performed.
-sim::AttributeOverride offers(Value::Array actions) {
-    sim::AttributeOverride how = reads(Value(std::move(actions)));
-    how.perform["AXMove"] = AXError::kAXErrorSuccess;
-    return how;
-}
-
 // Windows 11, 12 (the target) and 13 of TextEdit, 22 and 32 of two other applications.
 struct App : SimDesk {
     App() {
@@ -100,67 +90,24 @@ void expectOutcome(App& app, Op op, const Row& row) {
     }
 }
 
-// Which of the target's own attributes or actions takes the change.
-class Strategy : public ::testing::TestWithParam<std::tuple<Op, Row>>, public App {};
-
-TEST_P(Strategy, ChangesTheTargetOnceOrAdmitsFailure) {
-    apply(std::get<1>(GetParam()).bends);
-    expectOutcome(*this, std::get<0>(GetParam()), std::get<1>(GetParam()));
+// The strategies the gesture scenarios cannot reach: their capture reads the position and the
+// size that these targets do not answer.
+TEST(Strategy, MoveReadsThePointUnderTheAlternativeNameWhenValuesAreOfOtherKinds) {
+    App a;
+    a.apply({W(kTarget, "AXFrame", reads("not geometry")), W(kTarget, "AXPosition", reads(Value())),
+             W(kTarget, "Position", reads(AXValue::create(Size{1.0, 1.0}))),
+             W(kTarget, "WindowPosition", reads(AXValue::create(Point{40, 50})))});
+    expectOutcome(a, Op::Move, {"", {}, true, kTarget, {60.0, 60.0, 800.0, 600.0}});
 }
 
-const Row kMoves[] = {
-    {"Frame", {}, true, kTarget},
-    {"PositionAfterRefusedFrame", {W(kTarget, "AXFrame", refusesWrites(kRefused))}, true, kTarget},
-    {"AlternativeNameAfterRefusedFrameAndPosition",
-     {refused(kTarget), W(kTarget, "Position", point({0, 0}))},
-     true,
-     kTarget},
-    {"PositionWhenFrameIsBoxedAsAPoint", {W(kTarget, "AXFrame", point({0, 0}))}, true, kTarget},
-    // Without a readable position the point is read under the alternative name itself.
-    {"AlternativeNameReadWhenValuesAreOfOtherKinds",
-     {W(kTarget, "AXFrame", reads("not geometry")), W(kTarget, "AXPosition", reads(Value())),
-      W(kTarget, "Position", reads(AXValue::create(Size{1.0, 1.0}))),
-      W(kTarget, "WindowPosition", point({40, 50}))},
-     true,
-     kTarget,
-     {60.0, 60.0, 800.0, 600.0}},
-    // The action carries no delta: the application moves the window its own way.
-    {"Action",
-     {W(kTarget, "AXFrame", failsWith(kUnsupported)),
-      W(kTarget, "AXPosition", refusesWrites(kRefused)),
-      W(kTarget, "AXActions", offers({"AXRaise", "AXMove"}))},
-     true},
-    {"ActionOnlyUnderItsExactName",
-     {W(kTarget, "AXFrame", failsWith(kUnsupported)),
-      W(kTarget, "AXPosition", refusesWrites(kRefused)),
-      W(kTarget, "AXActions", offers({"axmove", "AXMoveTo"})),
-      A(kPid, "AXMainWindow", readsWindow(kTarget)),
-      A(kPid, "AXFocusedWindow", readsWindow(kTarget))},
-     false},
-};
-const Row kResizes[] = {
-    {"Frame", {}, true, kTarget},
-    {"SizeAfterRefusedFrame", {W(kTarget, "AXFrame", refusesWrites(kRefused))}, true, kTarget},
-    {"SizeWhenFrameIsNoGeometry", {W(kTarget, "AXFrame", reads(42))}, true, kTarget},
-    {"RefusedByFrameAndSize",
-     {W(kTarget, "AXFrame", refusesWrites(kRefused)), W(kTarget, "AXSize", failsWith(kUnsupported)),
-      A(kPid, "AXMainWindow", readsWindow(kTarget)),
-      A(kPid, "AXFocusedWindow", readsWindow(kTarget))},
-     false},
-};
-
-const auto kRowName = [](const auto& row) {
-    return (std::get<0>(row.param) == Op::Move ? "Move" : "Resize") +
-           std::string(std::get<1>(row.param).name);
-};
-INSTANTIATE_TEST_SUITE_P(Moves, Strategy,
-                         ::testing::Combine(::testing::Values(Op::Move),
-                                            ::testing::ValuesIn(kMoves)),
-                         kRowName);
-INSTANTIATE_TEST_SUITE_P(Resizes, Strategy,
-                         ::testing::Combine(::testing::Values(Op::Resize),
-                                            ::testing::ValuesIn(kResizes)),
-                         kRowName);
+TEST(Strategy, ResizeWithoutAWritableFrameOrAReadableSizeFails) {
+    App a;
+    a.apply({W(kTarget, "AXFrame", refusesWrites(kRefused)),
+             W(kTarget, "AXSize", failsWith(kUnsupported)),
+             A(kPid, "AXMainWindow", readsWindow(kTarget)),
+             A(kPid, "AXFocusedWindow", readsWindow(kTarget))});
+    expectOutcome(a, Op::Resize, {"", {}, false});
+}
 
 // Through the frame strategy, and through the size strategy when the frame write is refused.
 TEST(MinimumSize, BoundsEachDimensionSeparately) {
@@ -243,7 +190,10 @@ const Row kChains[] = {
 INSTANTIATE_TEST_SUITE_P(, FallbackChain,
                          ::testing::Combine(::testing::Values(Op::Move, Op::Resize),
                                             ::testing::ValuesIn(kChains)),
-                         kRowName);
+                         [](const auto& row) {
+                             return (std::get<0>(row.param) == Op::Move ? "Move" : "Resize") +
+                                    std::string(std::get<1>(row.param).name);
+                         });
 
 // What was tried belongs to one call: the next motion event may use the same substitute.
 TEST(Manipulator, ServesSeveralEvents) {
