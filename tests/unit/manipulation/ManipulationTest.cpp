@@ -44,6 +44,7 @@ Bend unreadable(std::int64_t id) {
 sim::AttributeOverride readsWindow(std::int64_t id) {
     return reads(Element::window(id));
 }
+
 // Windows 11, 12 (the target) and 13 of TextEdit, 22 and 32 of two other applications.
 struct App : SimDesk {
     App() {
