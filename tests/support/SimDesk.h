@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "app/AppDelegate.h"
 #include "platform/sim/Desktop.h"
@@ -15,7 +14,6 @@
 namespace tugworth::test {
 
 inline constexpr std::uint64_t kDragChord = kModifierCommand | kModifierControl;
-inline constexpr std::uint64_t kResizeChord = kDragChord | kModifierShift;
 
 // How one attribute of an element answers instead of the model.
 inline sim::AttributeOverride failsWith(AXError code) {
@@ -35,23 +33,14 @@ inline sim::AttributeOverride refusesWrites(AXError code) {
 }
 
 struct SimDesk {
-    // `stored` is in the settings store before the program starts.
-    explicit SimDesk(SettingsMap stored = {}) : defaults(seed(std::move(stored))) {
-        desktop.toolkit().setDelegate(&delegate);
-    }
+    SimDesk() { desktop.toolkit().setDelegate(&delegate); }
     ~SimDesk() { desktop.toolkit().setDelegate(nullptr); }
 
     // The narrow pieces the core's parts take instead of the delegate.
     AccessibilityService& accessibility() { return desktop.platform().accessibility; }
-    WindowServer& windowServer() { return desktop.platform().windowServer; }
     DesktopServices& services() { return desktop.platform().desktop; }
 
-    void launch() {
-        delegate.applicationWillFinishLaunching();
-        delegate.applicationDidFinishLaunching();
-    }
     void store(std::string_view key, Value value) { defaults.setObject(std::move(value), key); }
-
     // One application with one window of the same name.
     void addApp(Pid pid, const char* name, std::int64_t id, Rect frame) {
         desktop.addProcess(pid, name);
@@ -71,23 +60,11 @@ struct SimDesk {
         desktop.movePointer({p.x + dx, p.y + dy});
     }
     Rect frameOf(std::int64_t id) const { return desktop.windowFrame(id).value_or(Rect{}); }
-    std::size_t linesWith(std::string_view part) {
-        std::size_t n = 0;
-        for (const auto& line : desktop.logCapture().lines())
-            n += line.find(part) != std::string::npos;
-        return n;
-    }
 
     sim::Desktop desktop;
-    UserDefaults defaults;
+    UserDefaults defaults{desktop.storage()};
     AppDelegate delegate{defaults, desktop.platform()};
     Log log{desktop.platform().logSink};
-
-private:
-    SettingsStorage& seed(SettingsMap stored) {
-        desktop.storage().persisted() = std::move(stored);
-        return desktop.storage();
-    }
 };
 
 }  // namespace tugworth::test

@@ -1,4 +1,4 @@
-// How values are written into diagnostic lines.
+// How values and other programs' text are written into diagnostic lines.
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -9,28 +9,23 @@
 namespace tugworth {
 namespace {
 
-TEST(LogFormat, DoublesAreShortestWithAFractionalPart) {
-    EXPECT_EQ(formatDouble(12.0), "12.0");
-    EXPECT_EQ(formatDouble(-3.5), "-3.5");
-    EXPECT_EQ(formatDouble(0.25), "0.25");
-    EXPECT_EQ(formatDouble(0.0), "0.0");
-    EXPECT_EQ(formatDouble(-0.0), "-0.0");
-    EXPECT_EQ(formatDouble(0.1 + 0.2), "0.30000000000000004");
-    EXPECT_EQ(formatDouble(1920.0), "1920.0");
-    EXPECT_EQ(formatDouble(1e-4), "0.0001");
-    EXPECT_EQ(formatDouble(9999999999999998.0), "9999999999999998.0");
-}
-
-TEST(LogFormat, DoublesOutsideTheFixedRangeUseAnExponent) {
-    EXPECT_EQ(formatDouble(1e-5), "1e-05");
-    EXPECT_EQ(formatDouble(1e16), "1e+16");
-    EXPECT_EQ(formatDouble(-2.5e20), "-2.5e+20");
-    EXPECT_EQ(formatDouble(std::numeric_limits<double>::denorm_min()), "5e-324");
-    EXPECT_EQ(formatDouble(std::numeric_limits<double>::infinity()), "inf");
-    EXPECT_EQ(formatDouble(std::numeric_limits<double>::quiet_NaN()), "nan");
-}
-
-TEST(LogFormat, GeometryBooleansAndCodes) {
+TEST(LogFormat, DoublesAreShortestWithAFractionalPartOrAnExponentOutsideTheFixedRange) {
+    const std::pair<double, const char*> cases[] = {
+        {12.0, "12.0"},
+        {-3.5, "-3.5"},
+        {0.0, "0.0"},
+        {-0.0, "-0.0"},
+        {0.1 + 0.2, "0.30000000000000004"},
+        {1e-4, "0.0001"},
+        {9999999999999998.0, "9999999999999998.0"},
+        {1e-5, "1e-05"},
+        {1e16, "1e+16"},
+        {-2.5e20, "-2.5e+20"},
+        {std::numeric_limits<double>::denorm_min(), "5e-324"},
+        {std::numeric_limits<double>::infinity(), "inf"},
+        {std::numeric_limits<double>::quiet_NaN(), "nan"},
+    };
+    for (const auto& [value, text] : cases) EXPECT_EQ(formatDouble(value), text);
     std::string out;
     appendLogValue(out, Point{512.0, 384.5});
     appendLogValue(out, Size{800.0, 600.0});
@@ -40,43 +35,40 @@ TEST(LogFormat, GeometryBooleansAndCodes) {
     EXPECT_EQ(out, "(512.0, 384.5)(800.0, 600.0)(1.0, -2.0, 3.5, 4.0)true-25202");
 }
 
-class CollectingSink : public LogSink {
-public:
-    void writeLine(std::string_view line) override { lines.emplace_back(line); }
-    std::vector<std::string> lines;
-};
-
-TEST(LogFormat, TextFromOtherProgramsCannotBreakOrForgeALine) {
-    CollectingSink sink;
-    Log log(sink);
-    log.debug("Window title: \"", std::string("evil\n[SUCCESS] forged\r\t\x01"), "\"");
-    ASSERT_EQ(sink.lines.size(), 1U);
-    EXPECT_EQ(sink.lines[0], "[DEBUG] Window title: \"evil\\n[SUCCESS] forged\\r\\t\\x01\"");
-}
-
-TEST(LogFormat, InvalidUtf8AndC1ControlsAreEscapedButValidTextIsKept) {
-    EXPECT_EQ(escapeForLog("caf\xC3\xA9 \xF0\x9F\xAA\x9F"), "caf\xC3\xA9 \xF0\x9F\xAA\x9F");
-    EXPECT_FALSE(needsLogEscape("caf\xC3\xA9"));
-    EXPECT_EQ(escapeForLog("a\xFF"
-                           "b"),
-              "a\\xffb");
-    EXPECT_EQ(escapeForLog("\xC3"), "\\xc3");                    // truncated sequence
-    EXPECT_EQ(escapeForLog("\xED\xA0\x80"), "\\xed\\xa0\\x80");  // a surrogate is not UTF-8
-    EXPECT_EQ(escapeForLog("\xE0\x80\xAF"), "\\xe0\\x80\\xaf");  // overlong encodings
-    EXPECT_EQ(escapeForLog("\xF0\x80\x80\xAF"), "\\xf0\\x80\\x80\\xaf");
-    EXPECT_EQ(escapeForLog("x\xC2\x85y"), "x\\x85y");  // NEL, a C1 line break
-    EXPECT_TRUE(needsLogEscape("\x7F"));
-    EXPECT_EQ(escapeForLog("\x7F"), "\\x7f");
-    // The edges: the last C1 control and the first character after it; the last code point
-    // and the first past it.
-    for (const std::string_view kept : {"\xC2\xA0", "\xF4\x8F\xBF\xBF"}) {
-        EXPECT_FALSE(needsLogEscape(kept));
-        EXPECT_EQ(escapeForLog(kept), kept);
+// Valid UTF-8 is kept; controls (C0, DEL, C1) and bytes that are no UTF-8 are escaped, so
+// that text from other programs cannot break or forge a line. Rows that escape nothing
+// also show that needsLogEscape lets them through.
+TEST(LogFormat, EscapesControlsAndInvalidUtf8ExactlyAtTheEdges) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"caf\xC3\xA9 \xF0\x9F\xAA\x9F", "caf\xC3\xA9 \xF0\x9F\xAA\x9F"},
+        {"evil\n[SUCCESS] forged\r\t\x01\x1F ~", "evil\\n[SUCCESS] forged\\r\\t\\x01\\x1f ~"},
+        {"a\x7F", "a\\x7f"},                           // DEL
+        {"x\xC2\x85y", "x\\x85y"},                     // NEL, a C1 line break
+        {"\xC2\x9F", "\\x9f"},                         // the last C1 control
+        {"\xC2\xA0", "\xC2\xA0"},                      // and the character after it
+        {"\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF"},      // the last code point
+        {"\xF4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},  // the first past it
+        {"a\xFF"
+         "b",
+         "a\\xffb"},                                   // never UTF-8
+        {"\xC3", "\\xc3"},                             // truncated sequence
+        {"\xED\xA0\x80", "\\xed\\xa0\\x80"},           // a surrogate
+        {"\xE0\x80\xAF", "\\xe0\\x80\\xaf"},           // overlong, three bytes
+        {"\xE0\x9F\xBF", "\\xe0\\x9f\\xbf"},           // the last overlong one
+        {"\xE0\xA0\x80", "\xE0\xA0\x80"},              // U+0800 itself
+        {"\xF0\x80\x80\xAF", "\\xf0\\x80\\x80\\xaf"},  // overlong, four bytes
+    };
+    for (const auto& [text, escaped] : cases) {
+        EXPECT_EQ(escapeForLog(text), escaped);
+        EXPECT_EQ(needsLogEscape(text), text != escaped) << escaped;
     }
-    EXPECT_TRUE(needsLogEscape("\xC2\x9F"));
-    EXPECT_EQ(escapeForLog("\xC2\x9F"), "\\x9f");
-    EXPECT_TRUE(needsLogEscape("\xF4\x90\x80\x80"));
-    EXPECT_EQ(escapeForLog("\xF4\x90\x80\x80"), "\\xf4\\x90\\x80\\x80");
+    class Lines : public LogSink {
+    public:
+        void writeLine(std::string_view line) override { lines.emplace_back(line); }
+        std::vector<std::string> lines;
+    } sink;
+    Log(sink).debug("Window title: \"", std::string("a\nb\x7F"), "\"");
+    EXPECT_EQ(sink.lines, std::vector<std::string>{"[DEBUG] Window title: \"a\\nb\\x7f\""});
 }
 
 }  // namespace

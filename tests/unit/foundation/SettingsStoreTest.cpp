@@ -8,6 +8,14 @@
 namespace tugworth {
 namespace {
 
+Value readBack(const Value& stored, std::optional<std::string>* text = nullptr) {
+    sim::SimSettingsStorage storage;
+    storage.persisted() = {{"key", stored}};
+    const UserDefaults defaults(storage);
+    if (text != nullptr) *text = defaults.stringForKey("key");
+    return Value(defaults.boolForKey("key"));
+}
+
 TEST(UserDefaults, StoredValuesWinOverRegisteredOnesAndAbsentKeysReadEmpty) {
     sim::SimSettingsStorage storage;
     storage.persisted() = {{"stored", Value(false)}, {"both", Value("mine")}};
@@ -26,51 +34,30 @@ TEST(UserDefaults, StoredValuesWinOverRegisteredOnesAndAbsentKeysReadEmpty) {
     EXPECT_FALSE(defaults.boolForKey("onlyRegistered"));
 }
 
-TEST(UserDefaults, BooleanReadsFollowThePlatformConversions) {
-    struct Case {
-        Value stored;
-        bool reads;
-    };
-    const Case cases[] = {
-        {Value(true), true},    {Value(false), false}, {Value(0), false},
-        {Value(-3), true},      {Value(0.0), false},   {Value(0.25), true},
-        {Value("YES"), true},   {Value("yes"), true},  {Value("true"), true},
-        {Value("T"), true},     {Value("NO"), false},  {Value("false"), false},
-        {Value("1"), true},     {Value("0"), false},   {Value("  +007"), true},
-        {Value("-0009"), true}, {Value("000"), false}, {Value("0.5"), false},
-        {Value("\t y"), true},  {Value(""), false},    {Value("   "), false},
-        {Value("+-1"), false},  {Value("x1"), false},  {Value(Value::Array{true}), false},
-        {Value(), false},
-    };
-    for (const auto& [stored, reads] : cases) {
-        sim::SimSettingsStorage storage;
-        storage.persisted() = {{"key", stored}};
-        const UserDefaults defaults(storage);
-        EXPECT_EQ(defaults.boolForKey("key"), reads)
-            << "kind " << static_cast<int>(stored.kind()) << " \""
-            << (stored.asString() != nullptr ? *stored.asString() : "") << "\"";
+TEST(UserDefaults, ReadsOfOtherKindsFollowThePlatformConversions) {
+    for (const Value& yes :
+         {Value(true), Value(-3), Value(0.25), Value("YES"), Value("yes"), Value("true"),
+          Value("T"), Value("1"), Value("  +007"), Value("-0009"), Value("\t y")}) {
+        EXPECT_EQ(readBack(yes), Value(true)) << static_cast<int>(yes.kind());
     }
-}
-
-TEST(UserDefaults, StringReadsOfOtherKinds) {
-    struct Case {
-        Value stored;
-        std::optional<std::string> reads;
-    };
-    const Case cases[] = {
+    for (const Value& no : {Value(false), Value(0), Value(0.0), Value("NO"), Value("false"),
+                            Value("0"), Value("000"), Value("0.5"), Value(""), Value("   "),
+                            Value("+-1"), Value("x1"), Value(Value::Array{true}), Value()}) {
+        EXPECT_EQ(readBack(no), Value(false)) << static_cast<int>(no.kind());
+    }
+    const std::pair<Value, std::optional<std::string>> texts[] = {
         {Value("Command+Option"), "Command+Option"},
         {Value(true), "1"},
         {Value(false), "0"},
-        {Value(42), "42"},
         {Value(-7), "-7"},
         {Value(1.5), "1.5"},
         {Value(Value::Array{}), std::nullopt},
         {Value(Value::Dictionary{}), std::nullopt},
     };
-    for (const auto& [stored, reads] : cases) {
-        sim::SimSettingsStorage storage;
-        storage.persisted() = {{"key", stored}};
-        EXPECT_EQ(UserDefaults(storage).stringForKey("key"), reads);
+    for (const auto& [stored, expected] : texts) {
+        std::optional<std::string> text;
+        readBack(stored, &text);
+        EXPECT_EQ(text, expected);
     }
 }
 
@@ -80,12 +67,9 @@ TEST(UserDefaults, SynchronizeWritesOnlyChangesAndKeepsThemUntilTheyAreWritten) 
     UserDefaults defaults(storage);
 
     defaults.registerDefaults({{"enableDragging", Value(true)}});
-    EXPECT_TRUE(defaults.synchronize());
-    EXPECT_EQ(storage.saveCount(), 0);  // registering stores nothing
-
     defaults.setBool(true, "showInDock");  // the same value: nothing to write
     EXPECT_TRUE(defaults.synchronize());
-    EXPECT_EQ(storage.saveCount(), 0);
+    EXPECT_EQ(storage.saveCount(), 0);  // registering stores nothing either
 
     storage.setFailSaves(true);
     defaults.setObject(Value("Command+Shift"), "dragModifier");
@@ -97,12 +81,6 @@ TEST(UserDefaults, SynchronizeWritesOnlyChangesAndKeepsThemUntilTheyAreWritten) 
     EXPECT_EQ(storage.saveCount(), 1);
     EXPECT_EQ(storage.persisted().at("dragModifier"), Value("Command+Shift"));
     EXPECT_FALSE(storage.persisted().contains("enableDragging"));
-
-    // What was written is what the next launch finds.
-    const UserDefaults relaunched(storage);
-    EXPECT_EQ(relaunched.stringForKey("dragModifier"), "Command+Shift");
-    EXPECT_TRUE(relaunched.boolForKey("showInDock"));
-    EXPECT_FALSE(relaunched.boolForKey("enableDragging"));
 }
 
 }  // namespace

@@ -149,69 +149,6 @@ TEST_F(Gesture, MotionActsOnlyAboveTwoPointsAndNeverAccumulates) {
     EXPECT_EQ(frameOf(kWindow).x, expected.x + 31.0);
 }
 
-TEST_F(Gesture, LateCaptureRetriesOnEveryEventAndMeasuresFromIt) {
-    installMonitors();
-    desktop.setPointer({1800.0, 100.0});  // over no window
-    desktop.sendFlagsChanged(kDragChord);
-    moveBy(10.0, 0.0);
-    EXPECT_FALSE(delegate.targetWindow.has_value());
-    desktop.movePointer(kOverWindow);  // captured here; no step on this event
-    EXPECT_EQ(delegate.targetWindow, Element::window(kWindow));
-    EXPECT_EQ(frameOf(kWindow), kFrame);
-    moveBy(4.0, 3.0);
-    EXPECT_EQ(frameOf(kWindow), (Rect{104.0, 97.0, 800.0, 600.0}));
-}
-
-// A target refusing every write beside a window of its application that accepts them: the
-// step retries on that one, which becomes the target. Refusing alone is not dying.
-TEST_F(Gesture, ARefusingTargetGivesWayToItsApplicationsOtherWindowOrIsKept) {
-    for (const char* name : {"AXFrame", "AXPosition", "AXSize"})
-        bend(Element::window(kWindow), name, refusesWrites(AXError::kAXErrorCannotComplete));
-    desktop.closeWindow(kHeld);
-    installMonitors();
-    desktop.sendFlagsChanged(kDragChord);
-    moveBy(10.0, 0.0);
-    EXPECT_EQ(delegate.targetWindow, Element::window(kWindow));  // nothing else to take
-    desktop.sendFlagsChanged(0);
-
-    desktop.addWindow(kApp, 14, {1000.0, 700.0, 300.0, 200.0}, "Other");
-    for (const bool resizing : {false, true}) {
-        desktop.window(14)->frame = {1000.0, 700.0, 300.0, 200.0};
-        desktop.sendFlagsChanged(resizing ? kResizeChord : kDragChord);
-        moveBy(10.0, -10.0);
-        moveBy(10.0, -10.0);
-        EXPECT_EQ(delegate.targetWindow, Element::window(14));
-        EXPECT_EQ(frameOf(kWindow), kFrame);
-        EXPECT_EQ(frameOf(14), (resizing ? Rect{1000, 700, 320, 220} : Rect{1020, 720, 300, 200}));
-        desktop.sendFlagsChanged(0);
-    }
-}
-
-// A target whose window or process goes away is dropped; the gesture goes on, and the next
-// motion captures what lies under the pointer then, measuring from there.
-TEST_F(Gesture, ADeadTargetIsDroppedAndTheNextMotionRecaptures) {
-    for (const bool resizing : {false, true}) {
-        for (const bool quit : {false, true}) {
-            SimDesk d;
-            d.addApp(kApp, "TextEdit", kWindow, kFrame);
-            d.addApp(502, "Preview", 15, {50, 50, 700, 500});
-            d.desktop.setStacking({kWindow, 15});
-            d.desktop.setPointer(kOverWindow);
-            d.delegate.setupEventMonitoring();
-            d.desktop.sendFlagsChanged(resizing ? kResizeChord : kDragChord);
-            quit ? d.desktop.quit(kApp) : d.desktop.closeWindow(kWindow);
-            d.moveBy(10.0, 0.0);
-            EXPECT_FALSE(d.delegate.targetWindow.has_value());
-            EXPECT_EQ(d.delegate.isResizing, resizing);
-            d.moveBy(10.0, 0.0);
-            EXPECT_EQ(d.delegate.targetWindow, Element::window(15));
-            EXPECT_EQ(d.frameOf(15), (Rect{50, 50, 700, 500}));
-            d.moveBy(10.0, 0.0);
-            EXPECT_EQ(d.frameOf(15), (resizing ? Rect{50, 50, 710, 500} : Rect{60, 50, 700, 500}));
-        }
-    }
-}
-
 // Local monitors see this program's own events and must hand them on unchanged.
 TEST_F(Gesture, LocalMonitorsActAndHandEventsOn) {
     installMonitors();
@@ -228,6 +165,21 @@ TEST_F(Gesture, LocalMonitorsActAndHandEventsOn) {
     ASSERT_EQ(passedOn.size(), 2U);
     EXPECT_EQ(passedOn[0].modifierFlags, kDragChord);
     EXPECT_EQ(passedOn[1].type, EventType::MouseMoved);
+}
+
+// A run asks the platform to prompt once and shows its own alert once; "Later" does nothing.
+TEST_F(Gesture, MissingPermissionPromptsAndShowsTheAlertOncePerRun) {
+    desktop.setTrusted(false);
+    desktop.toolkit().prepareAlertAnswer(kAlertFirstButtonReturn + 1);
+    delegate.checkAccessibilityPermissions();
+    EXPECT_FALSE(delegate.hasAccessibilityPermissions);
+    EXPECT_TRUE(delegate.hasShownPermissionDialog);
+    desktop.advanceClock(std::chrono::seconds(5));
+    delegate.checkAccessibilityPermissions();
+    EXPECT_EQ(desktop.trustPromptOptions(), (std::vector<bool>{true, false}));
+    EXPECT_EQ(desktop.toolkit().alerts().size(), 1U);
+    EXPECT_TRUE(desktop.openedURLs().empty());
+    EXPECT_EQ(delegate.lastPermissionCheckTime, services().now());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
-// The preferences window as the user meets it: its bound controls, save, cancel, opening.
+// The preferences window as the user meets it: its bound controls, save, cancel, opening; and
+// observers that change the set of observers while they are being notified.
 #include <gtest/gtest.h>
 
+#include "preferences/ObservableProperty.h"
 #include "preferences/PreferencesWindowController.h"
 #include "support/SimDesk.h"
 
@@ -13,7 +15,8 @@ constexpr std::string_view kWindow = "PreferencesWindow";
 struct Prefs : test::SimDesk {
     // `later` is written to the store between the launch and the opening, past the launch rules.
     explicit Prefs(const SettingsMap& later = {}) {
-        launch();
+        delegate.applicationWillFinishLaunching();
+        delegate.applicationDidFinishLaunching();
         for (const auto& [key, value] : later) defaults.setObject(value, key);
         toolkit().performMenuAction("openPreferences:");
     }
@@ -43,49 +46,37 @@ struct Prefs : test::SimDesk {
 };
 
 TEST(VisibilityRule, SwitchingOneSideOffNeverLeavesBothOff) {
-    struct Case {
-        Pair before;
-        const char* key;
-        bool value;
-        Pair after;
-    };
     const bool T = true, F = false;
-    for (const auto& c : std::vector<Case>{{{T, T}, "showInDock", F, {F, T}},
-                                           {{T, T}, "showInMenuBar", F, {T, F}},
-                                           {{T, F}, "showInDock", F, {F, T}},
-                                           {{T, F}, "showInMenuBar", F, {T, F}},
-                                           {{F, T}, "showInDock", F, {F, T}},
-                                           {{F, T}, "showInMenuBar", F, {T, F}},
-                                           {{F, F}, "showInDock", F, {F, T}},
-                                           {{F, F}, "showInMenuBar", F, {T, F}},
-                                           {{F, F}, "showInDock", T, {T, F}},
-                                           {{F, F}, "showInMenuBar", T, {F, T}}}) {
-        SCOPED_TRACE(testing::Message() << c.before.first << c.before.second << c.key << c.value);
+    const std::tuple<Pair, const char*, bool, Pair> cases[] = {
+        {{T, T}, "showInDock", F, {F, T}}, {{T, T}, "showInMenuBar", F, {T, F}},
+        {{T, F}, "showInDock", F, {F, T}}, {{T, F}, "showInMenuBar", F, {T, F}},
+        {{F, T}, "showInDock", F, {F, T}}, {{F, T}, "showInMenuBar", F, {T, F}},
+        {{F, F}, "showInDock", F, {F, T}}, {{F, F}, "showInMenuBar", F, {T, F}},
+        {{F, F}, "showInDock", T, {T, F}}, {{F, F}, "showInMenuBar", T, {F, T}}};
+    for (const auto& [before, key, value, after] : cases) {
+        SCOPED_TRACE(testing::Message() << before.first << before.second << key << value);
         Prefs prefs;
-        prefs.force(c.before);
-        prefs.change(c.key, Value(c.value));
-        EXPECT_EQ(prefs.visibility(), c.after);
+        prefs.force(before);
+        prefs.change(key, Value(value));
+        EXPECT_EQ(prefs.visibility(), after);
         EXPECT_FALSE(prefs.controller().isEnforcingVisibility);
     }
 }
 
 TEST(VisibilityRule, TheObserverRepairsTheOtherSideUnlessGuarded) {
-    struct Case {
-        std::string_view keyPath;
-        bool guarded;
-        Pair after;
-    };
-    for (const auto& c : std::vector<Case>{{"showInDock", false, {false, true}},
-                                           {"showInMenuBar", false, {true, false}},
-                                           {"showInDock", true, {false, false}},
-                                           {"enableDragging", false, {false, false}},
-                                           {"", false, {false, false}}}) {
-        SCOPED_TRACE(testing::Message() << c.keyPath << c.guarded);
+    const std::tuple<std::string_view, bool, Pair> cases[] = {
+        {"showInDock", false, {false, true}},
+        {"showInMenuBar", false, {true, false}},
+        {"showInDock", true, {false, false}},
+        {"enableDragging", false, {false, false}},
+        {"", false, {false, false}}};
+    for (const auto& [keyPath, guarded, after] : cases) {
+        SCOPED_TRACE(testing::Message() << keyPath << guarded);
         Prefs prefs;
         prefs.force({false, false});
-        prefs.controller().isEnforcingVisibility = c.guarded;
-        prefs.controller().observeValueForKeyPath(c.keyPath, Value(false));
-        EXPECT_EQ(prefs.visibility(), c.after);
+        prefs.controller().isEnforcingVisibility = guarded;
+        prefs.controller().observeValueForKeyPath(keyPath, Value(false));
+        EXPECT_EQ(prefs.visibility(), after);
     }
 }
 
@@ -153,6 +144,33 @@ TEST(Bindings, WrongKeysAndKindsChangeNothingAndSaySo) {
     controller.performAction("deleteEverything:");
     EXPECT_EQ(prefs.visibility(), Pair(true, true));
     EXPECT_EQ(prefs.shown("dragModifier"), Value("Command+Control"));
+}
+
+TEST(KeyValueObservers, ObserversMayRemoveThemselvesAndOthersWhileNotified) {
+    KeyValueObservers observers;
+    ObservableProperty<std::string> chord(observers, "dragModifier", "Command+Control");
+    std::vector<std::string> heard;
+    KeyValueObservers::ObserverId second = 0;
+    KeyValueObservers::ObserverId first = 0;
+    first = observers.add("dragModifier", [&](std::string_view key, const Value& value) {
+        heard.push_back("first " + std::string(key) + "=" + *value.asString());
+        observers.remove(first);   // destroys the function now running
+        observers.remove(second);  // not called for this change any more
+        observers.add("dragModifier",
+                      [&](std::string_view, const Value&) { heard.emplace_back("late"); });
+    });
+    second = observers.add("dragModifier",
+                           [&](std::string_view, const Value&) { heard.emplace_back("second"); });
+    observers.add("resizeModifier",
+                  [&](std::string_view, const Value&) { heard.emplace_back("other key"); });
+
+    chord.set("Option");
+    EXPECT_EQ(heard, std::vector<std::string>{"first dragModifier=Option"});
+    chord.set("Control");
+    EXPECT_EQ(heard, (std::vector<std::string>{"first dragModifier=Option", "late"}));
+    EXPECT_EQ(chord.get(), "Control");
+    EXPECT_FALSE(observers.remove(first));
+    EXPECT_EQ(observers.count("dragModifier"), 1U);
 }
 
 }  // namespace

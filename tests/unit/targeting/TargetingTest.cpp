@@ -1,30 +1,17 @@
-// Which window a press takes: the hit test with its margin, an application's own windows and
-// their fall-backs, Finder's choice, the window-list search and the capture around them.
-// The diagnostic lines themselves belong to the capture scenarios.
-#include "platform/Coordinates.h"
+// Which window a press takes where the capture scenarios cannot look: the hit test with its
+// margin, process names, the elements against the window list, our own window in front, and
+// a held target at capture. Finder's choice and an application's own windows and their
+// fall-backs belong to the capture scenarios.
 #include "support/SimDesk.h"
 
 namespace tugworth::test {
 namespace {
 
-constexpr Pid kFinder = 300;
-
 struct Targeting : ::testing::Test, SimDesk {
     bool under(std::int64_t id, Point cocoa) {
         return delegate.isWindowUnderMouse(Element::window(id), cocoa);
     }
-    std::optional<Element> finderChoice() { return delegate.getFinderWindow(kFinder); }
 };
-
-TEST(Coordinates, ConvertWithTheMainScreensHeightOnly) {
-    EXPECT_EQ(toCocoaFrame({100, 100, 400, 300}, 1080), (Rect{100, 680, 400, 300}));
-    EXPECT_EQ(toAccessibilityPoint({300, 830}, 1080), (Point{300, 250}));
-    sim::Desktop desktop;
-    desktop.setScreens({{{0, 0, 1920, 1080}, {}}, {{1920, 0, 2560, 1440}, {}}});
-    EXPECT_EQ(flipHeight(desktop.platform().desktop), 1080.0);
-    desktop.setScreens({});
-    EXPECT_EQ(flipHeight(desktop.platform().desktop), 0.0);
-}
 
 // The grown frame is (80, 80, 440, 340) in Accessibility space and (80, 660, 440, 340) in
 // Cocoa space; either test may accept, each keeping its own minimum edges.
@@ -69,141 +56,27 @@ TEST_F(Targeting, UnderThePointerRejectsHiddenUnreadableAndDegenerateWindows) {
     EXPECT_TRUE(under(12, {300, 830}));
 }
 
-TEST_F(Targeting, AnApplicationsWindowsLeaveOutSystemProcessesMinimizedAndHidden) {
-    for (Pid pid : {0, 1, 420}) {
-        addApp(pid, "system", 1000 + pid, {100, 100, 400, 300});
-        EXPECT_TRUE(delegate.getAllAccessibleWindows(pid).empty()) << pid;
-    }
-    desktop.addProcess(501, "TextEdit");
-    desktop.addWindow(501, 10, {0, 0, 300, 200}, "Old").minimized = true;
-    desktop.addWindow(501, 11, {100, 100, 400, 300}, "Notes");
-    desktop.addWindow(501, 12, {0, 0, 300, 200}, "Secret").hidden = true;
-    EXPECT_EQ(delegate.getAllAccessibleWindows(501), std::vector<Element>{Element::window(11)});
-    desktop.window(11)->minimized = true;  // every window left out: no fall-backs either
-    EXPECT_TRUE(delegate.getAllAccessibleWindows(501).empty());
-
+TEST_F(Targeting, ProcessNamesFallBackToUnknownButOursIsAlwaysKnown) {
     EXPECT_EQ(delegate.processName(4242), "Tugworth");  // our own pid, whatever it is called
     desktop.addProcess(502, std::nullopt);
     EXPECT_EQ(delegate.processName(502), "Unknown");
     EXPECT_EQ(delegate.processName(999), "Unknown");
 }
 
-TEST_F(Targeting, AnApplicationWithoutAWindowListFallsBackToFocusedMainThenItself) {
-    desktop.addProcess(501, "TextEdit");
-    desktop.addWindow(501, 20, {0, 0, 300, 200}, "A").minimized = true;
-    desktop.addWindow(501, 21, {0, 0, 300, 200}, "B");
-    const struct {
-        sim::AttributeOverrides app;
-        Element expected;
-    } cases[] = {
-        // The focused window is taken even though it is minimized.
-        {{{"AXWindows", reads(Value::Array{})}}, Element::window(20)},
-        {{{"AXWindows", failsWith(AXError::kAXErrorCannotComplete)},
-          {"AXFocusedWindow", failsWith(AXError::kAXErrorAttributeUnsupported)},
-          {"AXMainWindow", reads(Element::window(21))}},
-         Element::window(21)},
-        // Values of the wrong kind count as failed reads.
-        {{{"AXWindows", reads(Value::Array{Element::window(20), Value("x")})},
-          {"AXFocusedWindow", reads("window")},
-          {"AXMainWindow", reads(Value())}},
-         Element::application(501)},
-    };
-    for (const auto& c : cases) {
-        desktop.process(501)->app = c.app;
-        EXPECT_EQ(delegate.getAllAccessibleWindows(501), std::vector<Element>{c.expected});
-    }
-}
-
-TEST_F(Targeting, FinderNeverChoosesItsDesktopLikeWindows) {
-    desktop.addProcess(kFinder, "Finder");
-    for (const char* title : {"Desktop", "", "Trash", "Trash (Full)", "Trash (Empty)"}) {
-        desktop.addWindow(kFinder, 1, {100, 100, 400, 300}, title);
-        EXPECT_FALSE(finderChoice().has_value()) << title;  // not even when focused
-        desktop.closeWindow(1);
-    }
-    desktop.addWindow(kFinder, 1, {100, 100, 400, 300}, "desktop");  // letter case matters
-    EXPECT_EQ(finderChoice(), Element::window(1));
-    bend(Element::window(1), "AXTitle", failsWith(AXError::kAXErrorNoValue));  // "Untitled"
-    EXPECT_EQ(finderChoice(), Element::window(1));
-    desktop.closeWindow(1);
-
-    const std::vector<Screen> main{{{0, 0, 1920, 1080}, {}}};
-    const struct {
-        std::vector<Screen> screens;
-        Rect frame;
-        bool skipped;
-    } cases[] = {
-        {main, {50, 50, 1728, 972}, true},   // 0.9 of the screen both ways
-        {main, {50, 50, 1728, 971}, false},  // one point lower
-        {{}, {50, 50, 1728, 972}, true},     // no display: 0.9 of 1920 by 1080
-        {main, {10, 10, 400, 300}, true},   {main, {10, 10.5, 400, 300}, false},
-        {main, {11, 0, 400, 300}, false},
-    };
-    bend(Element::application(kFinder), "AXFocusedWindow", reads(Value()));  // no last resort
-    for (const auto& c : cases) {
-        desktop.setScreens(c.screens);
-        desktop.addWindow(kFinder, 1, c.frame, "Docs");
-        EXPECT_EQ(finderChoice().has_value(), !c.skipped) << c.frame.x << ", " << c.frame.height;
-        desktop.closeWindow(1);
-    }
-}
-
-TEST_F(Targeting, FinderTakesTheFirstWindowUnderThePointerThenTheNearestThenTheFocused) {
-    desktop.addProcess(kFinder, "Finder");
-    // The pointer is 15 points right of window 1, inside its margin; window 2's centre is
-    // nearer, but the pointer is not over it.
-    desktop.addWindow(kFinder, 1, {100, 100, 400, 300}, "Margin");
-    desktop.addWindow(kFinder, 2, {540, 100, 100, 300}, "Near");
-    pointAtAX({515, 250});
-    EXPECT_EQ(finderChoice(), Element::window(1));
-    desktop.addWindow(kFinder, 3, {150, 150, 100, 100}, "Inside");
-    pointAtAX({200, 200});  // the centre of window 3, inside window 1
-    EXPECT_EQ(finderChoice(), Element::window(1));
-    for (std::int64_t id : {1, 2, 3}) desktop.closeWindow(id);
-
-    // Under none: the nearest centre however far, the first of equals.
-    desktop.addWindow(kFinder, 4, {1100, 100, 400, 300}, "Far right");  // 550 from the pointer
-    desktop.addWindow(kFinder, 5, {100, 100, 400, 300}, "Left");        // 450
-    desktop.addWindow(kFinder, 6, {1000, 100, 400, 300}, "Right");      // 450
-    pointAtAX({750, 250});
-    EXPECT_EQ(finderChoice(), Element::window(5));
-    desktop.closeWindow(5);
-    EXPECT_EQ(finderChoice(), Element::window(6));
-    desktop.closeWindow(6);
-    desktop.setPointer({-5000, -5000});
-    EXPECT_EQ(finderChoice(), Element::window(4));
-    desktop.closeWindow(4);
-
-    // Without a usable list the focused window is taken untested, unless it is a desktop.
-    desktop.addWindow(kFinder, 7, {0, 0, 1920, 1080}, "Docs");  // fails every rule
-    bend(Element::application(kFinder), "AXWindows", failsWith(AXError::kAXErrorCannotComplete));
-    EXPECT_EQ(finderChoice(), Element::window(7));
-    bend(Element::application(kFinder), "AXFocusedWindow", reads("Docs"));
-    EXPECT_FALSE(finderChoice().has_value());
-}
-
-TEST_F(Targeting, TheSearchTakesTheFrontMostApplicationUnderThePointerOnce) {
+// Where the window list and the elements disagree, the elements decide.
+TEST_F(Targeting, TheSearchTrustsTheElementsOverTheWindowList) {
     pointAtAX({300, 250});
-    addApp(501, "Back", 1, {100, 100, 400, 300});
-    addApp(502, "Front", 2, {100, 100, 400, 300});
-    addApp(503, "Far", 3, {1000, 600, 50, 50});
-    desktop.setStacking({2, 1});
+    addApp(501, "A", 1, {1000, 600, 400, 300});
+    addApp(502, "B", 2, {1000, 600, 400, 300});
+    addApp(4242, "Ourselves", 3, {1000, 600, 400, 300});
+    bend(Element::window(2), "AXPosition", reads(AXValue::create(Point{100, 100})));
     const auto found = delegate.findWindowUnderPointer();
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(found->window, Element::window(2));
     EXPECT_EQ(found->pid, 502);
-    EXPECT_EQ(found->ownerName, "Front");
-
-    // Where the window list and the elements disagree, the elements decide.
-    SimDesk d;
-    d.pointAtAX({300, 250});
-    d.addApp(501, "A", 1, {1000, 600, 400, 300});
-    d.addApp(502, "B", 2, {1000, 600, 400, 300});
-    d.addApp(4242, "Ourselves", 3, {1000, 600, 400, 300});
-    d.bend(Element::window(2), "AXPosition", reads(AXValue::create(Point{100, 100})));
-    EXPECT_EQ(d.delegate.findWindowUnderPointer().value().window, Element::window(2));
-    d.bend(Element::window(2), "AXPosition", reads(AXValue::create(Point{1200, 700})));
-    EXPECT_FALSE(d.delegate.findWindowUnderPointer().has_value());
+    EXPECT_EQ(found->ownerName, "B");
+    bend(Element::window(2), "AXPosition", reads(AXValue::create(Point{1200, 700})));
+    EXPECT_FALSE(delegate.findWindowUnderPointer().has_value());
 }
 
 TEST_F(Targeting, OurWindowInFrontHidesTheWindowsBehindItFromTheSearch) {
@@ -216,36 +89,17 @@ TEST_F(Targeting, OurWindowInFrontHidesTheWindowsBehindItFromTheSearch) {
     EXPECT_EQ(delegate.findWindowUnderPointer().value().pid, 501);
 }
 
-TEST_F(Targeting, FinderWithoutAChoiceOfItsOwnIsWalkedLikeAnyApplication) {
-    pointAtAX({300, 250});
-    addApp(kFinder, "Finder", 1, {100, 100, 400, 300});
-    EXPECT_EQ(delegate.findWindowUnderPointer().value().window, Element::window(1));
-    bend(Element::application(kFinder), "AXWindows", failsWith(AXError::kAXErrorCannotComplete));
-    bend(Element::application(kFinder), "AXFocusedWindow",
-         failsWith(AXError::kAXErrorCannotComplete));
-    EXPECT_EQ(delegate.findWindowUnderPointer().value().window, Element::window(1));
-}
-
 TEST_F(Targeting, CaptureKeepsALiveTargetOrTakesTheWindowUnderThePointer) {
     addApp(501, "TextEdit", 12, {100, 100, 400, 300});
     desktop.addWindow(501, 13, {1000, 600, 400, 300}, "Elsewhere");
     pointAtAX({300, 250});
-    // Without permission only the permission fields change.
     delegate.targetWindow = Element::window(13);
-    delegate.initialLocation = {1, 2};
-    desktop.setTrusted(false);
-    delegate.captureWindow();
-    EXPECT_EQ(delegate.targetWindow, Element::window(13));
-    EXPECT_EQ(delegate.initialLocation, (Point{1, 2}));
-    EXPECT_FALSE(delegate.hasAccessibilityPermissions);
-    desktop.setTrusted(true);
     delegate.captureWindow();  // held and answering: kept, though not under the pointer
     EXPECT_EQ(delegate.targetWindow, Element::window(13));
     EXPECT_EQ(delegate.initialLocation, (Point{300, 830}));
     desktop.closeWindow(13);
     delegate.captureWindow();
     EXPECT_EQ(delegate.targetWindow, Element::window(12));
-    // A stand-in for a target that cannot be positioned: capture_takes_alternative_window.
 }
 
 }  // namespace
