@@ -18,32 +18,10 @@ namespace {
 
 using Clock = PendingFrames::Clock;
 
-// Reads answer the newest request until the server shows it, an adjustment of it, or nothing
-// for too long.
-TEST(PendingFrames, ReportsTheRequestUntilTheServerCatchesUpAdjustsOrIgnoresIt) {
-    PendingFrames pending;
-    const auto t0 = Clock::now();
-    const Rect a{100, 100, 50, 50}, b{110, 105, 50, 50}, c{120, 110, 50, 50};
-    pending.requested(7, a, b, {}, t0);
-    EXPECT_EQ(pending.effective(7, a, t0), b);  // not applied yet
-    pending.requested(7, a, c, {}, t0);         // a second step before the first landed
-    EXPECT_EQ(pending.effective(7, b, t0), c);  // the first landed, the second not yet
-    EXPECT_EQ(pending.effective(7, c, t0), c);  // landed: the entry is gone
-    EXPECT_EQ(pending.effective(7, a, t0), a);
-    EXPECT_EQ(pending.effective(8, a, t0), a);  // other windows are untouched
-
-    const Rect asked{0, 0, 305, 203}, adjusted{0, 0, 304, 197};
-    pending.requested(1, a, asked, {}, t0);
-    EXPECT_EQ(pending.effective(1, adjusted, t0), adjusted);  // size increments, constraints
-    EXPECT_EQ(pending.effective(1, a, t0), a);
-    pending.requested(2, a, asked, {}, t0);
-    EXPECT_EQ(pending.effective(2, a, t0 + PendingFrames::kPatience + std::chrono::milliseconds(1)),
-              a);
-}
-
 // A window manager that falls far behind a fast pointer: every frame it shows on the way is
-// one we asked for, so reads keep answering the newest request until it lands.
-TEST(PendingFrames, FollowsAWindowManagerManyStepsBehind) {
+// one we asked for, so reads answer the newest request until it lands; a frame it has passed,
+// an adjusted one, or none for too long, is the server's answer.
+TEST(PendingFrames, ReportsTheRequestUntilTheServerCatchesUpAdjustsOrIgnoresIt) {
     PendingFrames pending;
     const auto t0 = Clock::now();
     const auto step = [](int i) { return Rect{100.0 + 3.0 * i, 100.0, 50, 50}; };
@@ -52,8 +30,16 @@ TEST(PendingFrames, FollowsAWindowManagerManyStepsBehind) {
     for (int landed = 0; landed < kSteps; landed += 37) {
         ASSERT_EQ(pending.effective(7, step(landed), t0), step(kSteps)) << "after " << landed;
     }
-    // A frame the server has already passed: someone else moved the window there.
-    EXPECT_EQ(pending.effective(7, step(3), t0), step(3));
+    EXPECT_EQ(pending.effective(7, step(3), t0), step(3));  // passed: someone else moved it
+    EXPECT_EQ(pending.effective(8, step(0), t0), step(0));  // other windows are untouched
+
+    const Rect a{0, 0, 300, 200}, asked{0, 0, 305, 203}, adjusted{0, 0, 304, 197};
+    pending.requested(1, a, asked, {}, t0);
+    EXPECT_EQ(pending.effective(1, adjusted, t0), adjusted);  // size increments, constraints
+    EXPECT_EQ(pending.effective(1, a, t0), a);
+    pending.requested(2, a, asked, {}, t0);
+    EXPECT_EQ(pending.effective(2, a, t0 + PendingFrames::kPatience + std::chrono::milliseconds(1)),
+              a);
 }
 
 // A terminal resizes in whole cells: within a gesture its answer reads as the request, after

@@ -99,23 +99,21 @@ std::unique_ptr<XServer> XServer::start(bool windowManager, std::string& error) 
                                     "1280x800x24", "-nolisten", "tcp", "-noreset"},
                                    fds[1]);
     ::close(fds[1]);
+    // Xvfb writes its display number and a newline once it is ready.
     std::string number;
     pollfd p{fds[0], POLLIN, 0};
-    char buffer[16];
-    ssize_t n = 1;
-    waitUntil(
-        [&] {
-            if (::poll(&p, 1, 200) > 0 && (n = ::read(fds[0], buffer, sizeof buffer)) > 0)
-                number.append(buffer, static_cast<std::size_t>(n));
-            return n <= 0 || number.find('\n') != std::string::npos;
-        },
-        std::chrono::seconds(20));
+    char c = 0;
+    const auto deadline = Clock::now() + std::chrono::seconds(20);
+    while (c != '\n' && Clock::now() < deadline && ::poll(&p, 1, 200) >= 0) {
+        if ((p.revents & POLLIN) != 0 && ::read(fds[0], &c, 1) == 1) number += c;
+        if ((p.revents & (POLLHUP | POLLERR)) != 0 && (p.revents & POLLIN) == 0) break;
+    }
     ::close(fds[0]);
-    if (number.find('\n') == std::string::npos) {
+    if (c != '\n') {
         error = "Xvfb did not report a display";
         return nullptr;
     }
-    server->display_ = ":" + number.substr(0, number.find('\n'));
+    server->display_ = ":" + number.substr(0, number.size() - 1);
     server->conn_ = xcb_connect(server->display_.c_str(), nullptr);
     if (xcb_connection_has_error(server->conn_) != 0) {
         error = "cannot connect to " + server->display_;
