@@ -32,16 +32,13 @@ TEST_F(UnderWindowManager, ListsFrontMostFirstWithEveryKey) {
         open({"xeyes", "-geometry", "100x80+700+100", "-title", "list-eyes"}, "list-eyes")};
     constexpr std::uint32_t options =
         kCGWindowListOptionOnScreenOnly | kCGWindowListExcludeDesktopElements;
-    const auto ours = [&] {
-        std::vector<std::int64_t> order;
-        for (const Value& entry : list(options)) {
-            for (const Client& c : clients) {
-                if (number(entry) == c.window) order.push_back(c.window);
-            }
-        }
-        return order;
+    const auto order = [&] {
+        std::vector<std::int64_t> numbers;
+        for (const Value& entry : list(options)) numbers.push_back(number(entry));
+        return numbers;
     };
-    // The windows activated so far, most recent first: the list must begin with them.
+    // The windows activated so far, most recent first: the list (of these three alone) must
+    // begin with them.
     std::vector<std::int64_t> frontToBack;
     for (int i : {0, 1, 2, 1, 0}) {
         ASSERT_NE(clients[i].window, XCB_NONE);
@@ -49,9 +46,9 @@ TEST_F(UnderWindowManager, ListsFrontMostFirstWithEveryKey) {
         std::erase(frontToBack, clients[i].window);
         frontToBack.insert(frontToBack.begin(), clients[i].window);
         EXPECT_TRUE(waitUntil([&] {
-            const auto order = ours();
-            return order.size() == 3 &&
-                   std::equal(frontToBack.begin(), frontToBack.end(), order.begin());
+            const auto now = order();
+            return now.size() == 3 &&
+                   std::equal(frontToBack.begin(), frontToBack.end(), now.begin());
         })) << "window "
             << clients[i].window << " did not come to the front of the list";
     }

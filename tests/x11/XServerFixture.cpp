@@ -102,14 +102,15 @@ std::unique_ptr<XServer> XServer::start(bool windowManager, std::string& error) 
     // Xvfb writes its display number and a newline once it is ready.
     std::string number;
     pollfd p{fds[0], POLLIN, 0};
-    char c = 0;
-    const auto deadline = Clock::now() + std::chrono::seconds(20);
-    while (c != '\n' && Clock::now() < deadline && ::poll(&p, 1, 200) >= 0) {
-        if ((p.revents & POLLIN) != 0 && ::read(fds[0], &c, 1) == 1) number += c;
-        if ((p.revents & (POLLHUP | POLLERR)) != 0 && (p.revents & POLLIN) == 0) break;
-    }
+    const bool reported = waitUntil(
+        [&] {
+            char c = 0;
+            if (::poll(&p, 1, 100) > 0 && ::read(fds[0], &c, 1) == 1) number += c;
+            return number.ends_with('\n');
+        },
+        std::chrono::seconds(20));
     ::close(fds[0]);
-    if (c != '\n') {
+    if (!reported) {
         error = "Xvfb did not report a display";
         return nullptr;
     }
