@@ -108,27 +108,22 @@ TEST_F(EventMonitoring, MotionIsCoalescedAndNotReportedWhileAButtonIsHeld) {
 }
 
 TEST_F(EventMonitoring, EventsOfOurOwnWindowsGoToTheLocalHandlersOnly) {
-    xcb_connection_t* c = server().conn();
-    const xcb_window_t own = xcb_generate_id(c);
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, own, server().root(), 600, 400, 200, 150, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-    const auto pid = static_cast<std::uint32_t>(::getpid());
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, own, server().atom("_NET_WM_PID"),
-                        XCB_ATOM_CARDINAL, 32, 1, &pid);
-    xcb_map_window(c, own);
+    const xcb_window_t own =
+        server().makeWindow(server().root(), {600, 400, 200, 150}, "_NET_WM_PID", XCB_ATOM_CARDINAL,
+                            static_cast<std::uint32_t>(::getpid()));
     server().sync();
     drain();
 
     server().movePointer(700, 450);
     ASSERT_TRUE(waitForMotion());
     EXPECT_TRUE(seen_.back().local);
-    xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, own, XCB_CURRENT_TIME);
+    xcb_set_input_focus(server().conn(), XCB_INPUT_FOCUS_POINTER_ROOT, own, XCB_CURRENT_TIME);
     ASSERT_TRUE(keyAndWait(kAltL, true));
     EXPECT_TRUE(seen_.back().local);
     ASSERT_TRUE(keyAndWait(kAltL, false));
     EXPECT_EQ(seen_.size(), 3U) << "each event must reach the handlers exactly once";
 
-    xcb_destroy_window(c, own);
+    xcb_destroy_window(server().conn(), own);
     server().sync();
     seen_.clear();
     server().movePointer(50, 50);

@@ -33,18 +33,9 @@ protected:
     }
 
     // A window made by the test's own client (another connection than the platform's).
-    xcb_window_t makeWindow(xcb_window_t parent, std::int16_t x) {
-        xcb_connection_t* c = server_->conn();
-        const xcb_window_t w = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, x, 10, 50, 40, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_map_window(c, w);
-        return w;
-    }
-
-    void setWord(xcb_window_t window, const char* property, xcb_atom_t type, std::uint32_t value) {
-        xcb_change_property(server_->conn(), XCB_PROP_MODE_REPLACE, window, server_->atom(property),
-                            type, 32, 1, &value);
+    static xcb_window_t makeWindow(xcb_window_t parent, std::int16_t x, Pid pid = 0) {
+        return server_->makeWindow(parent, {x, 10, 50, 40}, pid ? "_NET_WM_PID" : nullptr,
+                                   XCB_ATOM_CARDINAL, static_cast<std::uint32_t>(pid));
     }
 
     static inline std::unique_ptr<XServer> server_;
@@ -60,9 +51,9 @@ TEST_F(KeptAnswers, WindowManagerStateFollowsItsCheckWindow) {
 
     // A window manager arrives: its check window names itself, the root names the check window.
     const xcb_window_t check = makeWindow(server_->root(), 0);
-    setWord(check, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, check);
-    setWord(server_->root(), "_NET_SUPPORTED", XCB_ATOM_ATOM, moveResize);
-    setWord(server_->root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, check);
+    server_->setProperty(check, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {check});
+    server_->setProperty(server_->root(), "_NET_SUPPORTED", XCB_ATOM_ATOM, {moveResize});
+    server_->setProperty(server_->root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {check});
     pump();
     EXPECT_TRUE(windows_->windowManagerRunning());
     EXPECT_TRUE(windows_->windowManagerSupports(moveResize));
@@ -81,10 +72,8 @@ TEST_F(KeptAnswers, WindowManagerStateFollowsItsCheckWindow) {
 TEST_F(KeptAnswers, TreeOwnershipIsAskedAgainWhenTopLevelsChange) {
     constexpr Pid kOurs = 4242;
     const xcb_window_t host = makeWindow(server_->root(), 100);  // a tray, say
-    const xcb_window_t inside = makeWindow(host, 0);
-    setWord(inside, "_NET_WM_PID", XCB_ATOM_CARDINAL, 777);
-    const xcb_window_t icon = makeWindow(server_->root(), 300);
-    setWord(icon, "_NET_WM_PID", XCB_ATOM_CARDINAL, kOurs);
+    const xcb_window_t inside = makeWindow(host, 0, 777);
+    const xcb_window_t icon = makeWindow(server_->root(), 300, kOurs);
     pump();
     EXPECT_FALSE(windows_->subtreeHasProcess(host, kOurs));
     EXPECT_TRUE(windows_->subtreeHasProcess(host, 777));

@@ -1,6 +1,5 @@
 // The same services on a bare X server: the root's children are the clients.
 #include "XServerFixture.h"
-#include "platform/WindowServer.h"
 
 namespace tugworth::x11::testing {
 namespace {
@@ -16,30 +15,19 @@ TEST_F(WithoutWindowManager, ListsViewableTopLevelsAndTheirStates) {
     ASSERT_NE(eyes, XCB_NONE);
 
     // The later client is stacked on top.
-    Value list = desktop().windowServer().copyWindowListInfo(kCGWindowListOptionOnScreenOnly,
-                                                             kCGNullWindowID);
-    ASSERT_NE(list.asArray(), nullptr);
-    ASSERT_EQ(list.asArray()->size(), 2U);
-    EXPECT_EQ(*(*list.asArray())[0].find(windowkeys::kNumber)->asInteger(), eyes);
-    EXPECT_EQ(*(*list.asArray())[1].find(windowkeys::kNumber)->asInteger(), clock);
-    EXPECT_EQ(*(*list.asArray())[1].find(windowkeys::kOwnerPID)->asInteger(), clockPid);
+    EXPECT_EQ(listed(kCGWindowListOptionOnScreenOnly), (std::vector<std::int64_t>{eyes, clock}));
 
     // Moves and resizes on a bare server belong to the window-manager matrix's "none" column.
     EXPECT_EQ(axFrame(clock), server().outerFrame(clock));
 
     // Iconic in WM_STATE alone, as a window manager without the extended hints marks it.
-    const std::uint32_t iconic[] = {3, XCB_NONE};
-    const xcb_atom_t wmState = server().atom("WM_STATE");
-    xcb_change_property(server().conn(), XCB_PROP_MODE_REPLACE, eyes, wmState, wmState, 32, 2,
-                        iconic);
+    server().setProperty(eyes, "WM_STATE", server().atom("WM_STATE"), {3, XCB_NONE});
     server().sync();
     EXPECT_TRUE(waitUntil([&] { return read(eyes, "AXMinimized") == Value(true); }));
 
     // Raising without a window manager restacks the window itself.
     ASSERT_EQ(ax().performAction(Element::window(clock), "AXRaise"), AXError::kAXErrorSuccess);
-    list = desktop().windowServer().copyWindowListInfo(kCGWindowListOptionOnScreenOnly,
-                                                       kCGNullWindowID);
-    EXPECT_EQ(*(*list.asArray())[0].find(windowkeys::kNumber)->asInteger(), clock);
+    EXPECT_EQ(listed(kCGWindowListOptionOnScreenOnly).front(), clock);
 }
 
 TEST_F(WithoutWindowManager, ScreensAndPointerUseTheBottomLeftOrigin) {

@@ -3,23 +3,14 @@
 #include <cmath>
 
 #include "XServerFixture.h"
-#include "platform/WindowServer.h"
 
 namespace tugworth::x11::testing {
 namespace {
 
 class UnderWindowManager : public DesktopFixture<true> {
 protected:
-    static Value::Array list(std::uint32_t options, std::uint32_t relativeTo = kCGNullWindowID) {
-        Value value = desktop().windowServer().copyWindowListInfo(options, relativeTo);
-        return value.asArray() != nullptr ? *value.asArray() : Value::Array{};
-    }
-    static std::int64_t number(const Value& entry) {
-        return *entry.find(windowkeys::kNumber)->asInteger();
-    }
     static bool lists(std::uint32_t options, xcb_window_t window) {
-        const auto all = list(options);
-        return std::any_of(all.begin(), all.end(), [&](auto& e) { return number(e) == window; });
+        return std::ranges::count(listed(options), window) == 1;
     }
 };
 
@@ -32,11 +23,6 @@ TEST_F(UnderWindowManager, ListsFrontMostFirstWithEveryKey) {
         open({"xeyes", "-geometry", "100x80+700+100", "-title", "list-eyes"}, "list-eyes")};
     constexpr std::uint32_t options =
         kCGWindowListOptionOnScreenOnly | kCGWindowListExcludeDesktopElements;
-    const auto order = [&] {
-        std::vector<std::int64_t> numbers;
-        for (const Value& entry : list(options)) numbers.push_back(number(entry));
-        return numbers;
-    };
     // The windows activated so far, most recent first: the list (of these three alone) must
     // begin with them.
     std::vector<std::int64_t> frontToBack;
@@ -46,7 +32,7 @@ TEST_F(UnderWindowManager, ListsFrontMostFirstWithEveryKey) {
         std::erase(frontToBack, clients[i].window);
         frontToBack.insert(frontToBack.begin(), clients[i].window);
         EXPECT_TRUE(waitUntil([&] {
-            const auto now = order();
+            const auto now = listed(options);
             return now.size() == 3 &&
                    std::equal(frontToBack.begin(), frontToBack.end(), now.begin());
         })) << "window "
@@ -175,15 +161,9 @@ TEST_F(UnderWindowManager, LeavesOutDocksAndMinimizedWindowsWhenAsked) {
     auto [pid, message] = open(
         {"xmessage", "-geometry", "+300+400", "-title", "min-message", "hello"}, "min-message");
     ASSERT_NE(message, XCB_NONE);
-    xcb_connection_t* c = server().conn();
-    const xcb_window_t dock = xcb_generate_id(c);
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, dock, server().root(), 0, 770, 1280, 30, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-    const xcb_atom_t dockType = server().atom("_NET_WM_WINDOW_TYPE_DOCK");
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, dock, server().atom("_NET_WM_WINDOW_TYPE"),
-                        XCB_ATOM_ATOM, 32, 1, &dockType);
-    xcb_map_window(c, dock);
-    xcb_flush(c);
+    const xcb_window_t dock =
+        server().makeWindow(server().root(), {0, 770, 1280, 30}, "_NET_WM_WINDOW_TYPE",
+                            XCB_ATOM_ATOM, server().atom("_NET_WM_WINDOW_TYPE_DOCK"));
     ASSERT_TRUE(waitUntil([&] { return lists(kCGWindowListOptionOnScreenOnly, dock); }));
     EXPECT_FALSE(
         lists(kCGWindowListOptionOnScreenOnly | kCGWindowListExcludeDesktopElements, dock));
@@ -192,8 +172,8 @@ TEST_F(UnderWindowManager, LeavesOutDocksAndMinimizedWindowsWhenAsked) {
     ASSERT_TRUE(waitUntil([&] { return !lists(kCGWindowListOptionOnScreenOnly, message); }));
     EXPECT_TRUE(lists(0, message));
     EXPECT_EQ(read(message, "AXMinimized"), Value(true));
-    xcb_destroy_window(c, dock);
-    xcb_flush(c);
+    xcb_destroy_window(server().conn(), dock);
+    server().sync();
 }
 
 }  // namespace

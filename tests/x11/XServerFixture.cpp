@@ -136,9 +136,7 @@ std::unique_ptr<XServer> XServer::start(bool windowManager, std::string& error) 
 bool XServer::windowManagerManages() {
     // A probe window that the window manager takes into its client list shows that it handles
     // map requests. Requests made too early can be lost, so the probe is mapped again.
-    const xcb_window_t probe = xcb_generate_id(conn_);
-    xcb_create_window(conn_, XCB_COPY_FROM_PARENT, probe, root_, 0, 0, 10, 10, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    const xcb_window_t probe = makeWindow(root_, {0, 0, 10, 10});
     int attempt = 0;
     const bool managed = waitUntil(
         [&] {
@@ -222,6 +220,23 @@ std::optional<Rect> XServer::outerFrame(xcb_window_t window) {
     const double bw = g->border_width;
     return Rect{t->dst_x - bw - e[0], t->dst_y - bw - e[2], g->width + 2 * bw + e[0] + e[1],
                 g->height + 2 * bw + e[2] + e[3]};
+}
+
+xcb_window_t XServer::makeWindow(xcb_window_t parent, xcb_rectangle_t r, const char* property,
+                                 xcb_atom_t type, std::uint32_t value) {
+    const xcb_window_t window = xcb_generate_id(conn_);
+    xcb_create_window(conn_, XCB_COPY_FROM_PARENT, window, parent, r.x, r.y, r.width, r.height, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    if (property != nullptr) setProperty(window, property, type, {value});
+    xcb_map_window(conn_, window);
+    xcb_flush(conn_);
+    return window;
+}
+
+void XServer::setProperty(xcb_window_t window, const char* name, xcb_atom_t type,
+                          const std::vector<std::uint32_t>& words) {
+    xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, window, atom(name), type, 32,
+                        static_cast<std::uint32_t>(words.size()), words.data());
 }
 
 void XServer::activate(xcb_window_t window) {

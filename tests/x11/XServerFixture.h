@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/Geometry.h"
+#include "platform/WindowServer.h"
 #include "platform/x11/X11Desktop.h"
 
 namespace tugworth::x11::testing {
@@ -38,6 +39,12 @@ public:
     // The outer frame in root coordinates as a window-info tool computes it: the geometry,
     // translated to the root, grown by the border and _NET_FRAME_EXTENTS.
     std::optional<Rect> outerFrame(xcb_window_t window);
+    // A window of the test's own, mapped with one 32-bit property given beforehand; and a
+    // property set afterwards.
+    xcb_window_t makeWindow(xcb_window_t parent, xcb_rectangle_t r, const char* property = nullptr,
+                            xcb_atom_t type = XCB_NONE, std::uint32_t value = 0);
+    void setProperty(xcb_window_t window, const char* name, xcb_atom_t type,
+                     const std::vector<std::uint32_t>& words);
     // Window-manager requests: make active (and so front-most), iconify.
     void activate(xcb_window_t window);
     void iconify(xcb_window_t window);
@@ -99,6 +106,20 @@ protected:
     static Client open(const std::vector<std::string>& argv, const std::string& title) {
         const pid_t pid = server_->spawn(argv);
         return {pid, server_->waitForWindow(title).value_or(xcb_window_t{XCB_NONE})};
+    }
+
+    static Value::Array list(std::uint32_t options, std::uint32_t relativeTo = kCGNullWindowID) {
+        Value value = desktop_->windowServer().copyWindowListInfo(options, relativeTo);
+        return value.asArray() != nullptr ? *value.asArray() : Value::Array{};
+    }
+    static std::int64_t number(const Value& entry) {
+        return *entry.find(windowkeys::kNumber)->asInteger();
+    }
+    // The window numbers in the list, front-most first.
+    static std::vector<std::int64_t> listed(std::uint32_t options) {
+        std::vector<std::int64_t> numbers;
+        for (const Value& entry : list(options)) numbers.push_back(number(entry));
+        return numbers;
     }
 
     static Value read(xcb_window_t window, const char* attribute) {
