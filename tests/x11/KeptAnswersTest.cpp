@@ -90,13 +90,13 @@ TEST_F(KeptAnswers, TreeOwnershipIsAskedAgainWhenTopLevelsChange) {
 TEST_F(KeptAnswers, OneEventSeesOneSnapshotAndTheNextSeesWhatChanged) {
     const xcb_window_t first = makeWindow(server_->root(), 400);
     pump();
-    const auto moveTo = [&](std::uint32_t x) {
+    const auto moveTo = [&](xcb_window_t window, std::uint32_t x) {
         const std::uint32_t values[] = {x, 10};
-        xcb_configure_window(server_->conn(), first, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
+        xcb_configure_window(server_->conn(), window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
                              values);
         pump();
     };
-    const auto x = [&] { return windows_->inspect(first)->frame.x; };
+    const auto x = [&](xcb_window_t window) { return windows_->inspect(window)->frame.x; };
     const auto ids = [&] {
         std::vector<xcb_window_t> result;
         for (const auto& w : windows_->clientsFrontToBack()) result.push_back(w.id);
@@ -107,37 +107,38 @@ TEST_F(KeptAnswers, OneEventSeesOneSnapshotAndTheNextSeesWhatChanged) {
         X11Windows::ReadScope scope(*windows_);
         const auto seen = ids();
         ASSERT_EQ(seen.front(), first);
-        ASSERT_EQ(x(), 400.0);
+        ASSERT_EQ(x(first), 400.0);
         // Meanwhile another window appears and the first one moves.
         second = makeWindow(server_->root(), 300);
-        moveTo(420);
+        moveTo(first, 420);
         EXPECT_EQ(ids(), seen);
         EXPECT_EQ(windows_->clientsBottomToTop().back(), first);
         EXPECT_EQ(windows_->clientsFrontToBack().front().frame.x, 400.0);
-        EXPECT_EQ(x(), 400.0);
+        EXPECT_EQ(x(first), 400.0);
         windows_->changed(first);  // we moved it ourselves
-        EXPECT_EQ(x(), 420.0);
-        moveTo(440);
+        EXPECT_EQ(x(first), 420.0);
+        EXPECT_EQ(x(second), 300.0);
+        moveTo(second, 320);
         {
             X11Windows::ReadScope nested(*windows_);  // a nested loop: a new event
-            EXPECT_EQ(x(), 440.0);
+            EXPECT_EQ(x(second), 320.0);
         }
-        moveTo(460);
-        EXPECT_EQ(x(), 460.0);  // back out: nothing kept
+        moveTo(first, 460);
+        EXPECT_EQ(x(first), 460.0);  // back out: nothing kept
     }
-    moveTo(480);
-    EXPECT_EQ(x(), 480.0);  // outside any event: always asked
+    moveTo(first, 480);
+    EXPECT_EQ(x(first), 480.0);  // outside any event: always asked
     {
         // Soon after a change of ours, the next event reads that window as it begins.
         X11Windows::ReadScope scope(*windows_);
-        moveTo(500);
-        EXPECT_EQ(x(), 480.0);
+        moveTo(first, 500);
+        EXPECT_EQ(x(first), 480.0);
     }
     // Between events it keeps that window's properties, until the window reports a change.
     const char title[] = "Renamed";
     xcb_change_property(server_->conn(), XCB_PROP_MODE_REPLACE, first, XCB_ATOM_WM_NAME,
                         XCB_ATOM_STRING, 8, sizeof title - 1, title);
-    moveTo(520);
+    moveTo(first, 520);
     {
         X11Windows::ReadScope scope(*windows_);
         ASSERT_EQ(ids(), (std::vector<xcb_window_t>{second, first}));
