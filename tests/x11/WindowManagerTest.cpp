@@ -40,23 +40,28 @@ TEST_F(UnderWindowManager, ListsFrontMostFirstWithEveryKey) {
     }
 
     // xterm names its process in _NET_WM_PID; xclock and xeyes are found by X-Resource.
+    const auto field = [](const Value& entry, std::string_view key) {
+        return entry.find(key) != nullptr ? *entry.find(key) : Value();
+    };
     for (const Value& entry : list(options)) {
         for (const Client& c : clients) {
             if (number(entry) == c.window) {
-                EXPECT_EQ(*entry.find(windowkeys::kOwnerPID)->asInteger(), c.pid);
+                EXPECT_EQ(field(entry, windowkeys::kOwnerPID), Value(c.pid));
             }
         }
         if (number(entry) != clients[1].window) continue;
-        EXPECT_EQ(*entry.find(windowkeys::kOwnerName)->asString(), "XClock");
-        EXPECT_EQ(*entry.find(windowkeys::kName)->asString(), "list-clock");
-        EXPECT_EQ(*entry.find(windowkeys::kLayer)->asInteger(), 0);
-        EXPECT_EQ(*entry.find(windowkeys::kIsOnscreen)->asBool(), true);
-        const Value* bounds = entry.find(windowkeys::kBounds);
         const auto frame = server().outerFrame(clients[1].window);
-        ASSERT_TRUE(bounds && frame);
-        EXPECT_EQ((Rect{*bounds->find("X")->asNumber(), *bounds->find("Y")->asNumber(),
-                        *bounds->find("Width")->asNumber(), *bounds->find("Height")->asNumber()}),
-                  frame);
+        ASSERT_TRUE(frame);
+        const std::pair<std::string_view, Value> fields[] = {
+            {windowkeys::kOwnerName, Value("XClock")},
+            {windowkeys::kName, Value("list-clock")},
+            {windowkeys::kLayer, Value(0)},
+            {windowkeys::kIsOnscreen, Value(true)},
+            {windowkeys::kBounds, Value(Value::Dictionary{{"X", Value(frame->x)},
+                                                          {"Y", Value(frame->y)},
+                                                          {"Width", Value(frame->width)},
+                                                          {"Height", Value(frame->height)}})}};
+        for (const auto& [key, want] : fields) EXPECT_EQ(field(entry, key), want) << key;
     }
     // Only what lies above the given window.
     const auto above = list(options | kCGWindowListOptionOnScreenAboveWindow, clients[1].window);
