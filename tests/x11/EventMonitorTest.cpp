@@ -17,23 +17,22 @@ struct Seen {
 
 class EventMonitoring : public DesktopFixture<false> {
 protected:
+    static void SetUpTestSuite() {
+        DesktopFixture::SetUpTestSuite();
+        if (!desktop_) return;
+        const auto record = [](const Event& e, bool local) {
+            seen_.push_back({e.type, e.modifierFlags, desktop().desktop().mouseLocation(), local});
+        };
+        for (auto mask : {kEventMaskMouseMoved, kEventMaskFlagsChanged}) {
+            desktop().monitors().addGlobalMonitor(mask, [=](const Event& e) { record(e, false); });
+            desktop().monitors().addLocalMonitor(mask, [=](const Event& e) -> const Event* {
+                record(e, true);
+                return &e;
+            });
+        }
+    }
     void SetUp() override {
         DesktopFixture::SetUp();
-        if (!installed_) {
-            const auto record = [](const Event& e, bool local) {
-                seen_.push_back(
-                    {e.type, e.modifierFlags, desktop().desktop().mouseLocation(), local});
-            };
-            for (auto mask : {kEventMaskMouseMoved, kEventMaskFlagsChanged}) {
-                desktop().monitors().addGlobalMonitor(mask,
-                                                      [=](const Event& e) { record(e, false); });
-                desktop().monitors().addLocalMonitor(mask, [=](const Event& e) -> const Event* {
-                    record(e, true);
-                    return &e;
-                });
-            }
-            installed_ = true;
-        }
         drain();
     }
 
@@ -61,7 +60,6 @@ protected:
     }
 
     static inline std::vector<Seen> seen_;
-    static inline bool installed_ = false;
 };
 
 // A chord builds up one flags event per key, and comes apart the same way.

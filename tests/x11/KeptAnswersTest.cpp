@@ -1,7 +1,5 @@
 // What the platform keeps instead of asking the server again, and the X events that make it
 // ask again: window-manager state, ownership of top-level trees, readings within one event.
-#include <gtest/gtest.h>
-
 #include "XServerFixture.h"
 #include "platform/x11/X11Windows.h"
 #include "platform/x11/XConnection.h"
@@ -9,13 +7,11 @@
 namespace tugworth::x11::testing {
 namespace {
 
-class KeptAnswers : public ::testing::Test {
+// The platform's window reader on a connection of its own, fresh for every test.
+class KeptAnswers : public DesktopFixture<false> {
 protected:
-    static void SetUpTestSuite() { server_ = XServer::start(false, error_); }
-    static void TearDownTestSuite() { server_.reset(); }
-
     void SetUp() override {
-        ASSERT_TRUE(server_) << "no test server: " << error_;
+        DesktopFixture::SetUp();
         conn_ = XConnection::open(server_->display().c_str(), error_);
         ASSERT_TRUE(conn_) << error_;
         windows_ = std::make_unique<X11Windows>(*conn_);
@@ -38,8 +34,6 @@ protected:
                                    XCB_ATOM_CARDINAL, static_cast<std::uint32_t>(pid));
     }
 
-    static inline std::unique_ptr<XServer> server_;
-    static inline std::string error_;
     std::unique_ptr<XConnection> conn_;
     std::unique_ptr<X11Windows> windows_;
 };
