@@ -90,11 +90,11 @@ std::unique_ptr<XServer> XServer::start(bool windowManager, std::string& error) 
     std::unique_ptr<XServer> server(new XServer());
     char dir[] = "/tmp/tugworth-x11-XXXXXX";
     int fds[2];
-    if (::mkdtemp(dir) == nullptr || ::pipe(fds) != 0) {
+    if (::mkdtemp(dir) != nullptr) server->home_ = dir;  // removed with the server
+    if (server->home_.empty() || ::pipe(fds) != 0) {
         error = "cannot make a temporary folder or a pipe";
         return nullptr;
     }
-    server->home_ = dir;
     server->xvfb_ = server->launch({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
                                     "1280x800x24", "-nolisten", "tcp", "-noreset"},
                                    fds[1]);
