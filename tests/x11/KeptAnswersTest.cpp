@@ -1,7 +1,5 @@
 // What the platform keeps instead of asking the server again, and the X events that make it
 // ask again: window-manager state, ownership of top-level trees, readings within one event.
-#include <gtest/gtest.h>
-
 #include "XServerFixture.h"
 #include "platform/x11/X11Windows.h"
 #include "platform/x11/XConnection.h"
@@ -9,13 +7,11 @@
 namespace tugworth::x11::testing {
 namespace {
 
-class KeptAnswers : public ::testing::Test {
+// The platform's window reader on a connection of its own, fresh for every test.
+class KeptAnswers : public DesktopFixture<false> {
 protected:
-    static void SetUpTestSuite() { server_ = XServer::start(false, error_); }
-    static void TearDownTestSuite() { server_.reset(); }
-
     void SetUp() override {
-        ASSERT_TRUE(server_) << "no test server: " << error_;
+        DesktopFixture::SetUp();
         conn_ = XConnection::open(server_->display().c_str(), error_);
         ASSERT_TRUE(conn_) << error_;
         windows_ = std::make_unique<X11Windows>(*conn_);
@@ -33,22 +29,11 @@ protected:
     }
 
     // A window made by the test's own client (another connection than the platform's).
-    xcb_window_t makeWindow(xcb_window_t parent, std::int16_t x) {
-        xcb_connection_t* c = server_->conn();
-        const xcb_window_t w = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, x, 10, 50, 40, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_map_window(c, w);
-        return w;
+    static xcb_window_t makeWindow(xcb_window_t parent, std::int16_t x, Pid pid = 0) {
+        return server_->makeWindow(parent, {x, 10, 50, 40}, pid ? "_NET_WM_PID" : nullptr,
+                                   XCB_ATOM_CARDINAL, static_cast<std::uint32_t>(pid));
     }
 
-    void setWord(xcb_window_t window, const char* property, xcb_atom_t type, std::uint32_t value) {
-        xcb_change_property(server_->conn(), XCB_PROP_MODE_REPLACE, window, server_->atom(property),
-                            type, 32, 1, &value);
-    }
-
-    static inline std::unique_ptr<XServer> server_;
-    static inline std::string error_;
     std::unique_ptr<XConnection> conn_;
     std::unique_ptr<X11Windows> windows_;
 };
@@ -60,9 +45,9 @@ TEST_F(KeptAnswers, WindowManagerStateFollowsItsCheckWindow) {
 
     // A window manager arrives: its check window names itself, the root names the check window.
     const xcb_window_t check = makeWindow(server_->root(), 0);
-    setWord(check, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, check);
-    setWord(server_->root(), "_NET_SUPPORTED", XCB_ATOM_ATOM, moveResize);
-    setWord(server_->root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, check);
+    server_->setProperty(check, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {check});
+    server_->setProperty(server_->root(), "_NET_SUPPORTED", XCB_ATOM_ATOM, {moveResize});
+    server_->setProperty(server_->root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {check});
     pump();
     EXPECT_TRUE(windows_->windowManagerRunning());
     EXPECT_TRUE(windows_->windowManagerSupports(moveResize));
@@ -81,10 +66,8 @@ TEST_F(KeptAnswers, WindowManagerStateFollowsItsCheckWindow) {
 TEST_F(KeptAnswers, TreeOwnershipIsAskedAgainWhenTopLevelsChange) {
     constexpr Pid kOurs = 4242;
     const xcb_window_t host = makeWindow(server_->root(), 100);  // a tray, say
-    const xcb_window_t inside = makeWindow(host, 0);
-    setWord(inside, "_NET_WM_PID", XCB_ATOM_CARDINAL, 777);
-    const xcb_window_t icon = makeWindow(server_->root(), 300);
-    setWord(icon, "_NET_WM_PID", XCB_ATOM_CARDINAL, kOurs);
+    const xcb_window_t inside = makeWindow(host, 0, 777);
+    const xcb_window_t icon = makeWindow(server_->root(), 300, kOurs);
     pump();
     EXPECT_FALSE(windows_->subtreeHasProcess(host, kOurs));
     EXPECT_TRUE(windows_->subtreeHasProcess(host, 777));
@@ -98,83 +81,63 @@ TEST_F(KeptAnswers, TreeOwnershipIsAskedAgainWhenTopLevelsChange) {
     pump();
 }
 
-TEST_F(KeptAnswers, OneEventsReadingsAreReusedAndForgottenAfterward) {
-    const xcb_window_t window = makeWindow(server_->root(), 400);
+TEST_F(KeptAnswers, OneEventSeesOneSnapshotAndTheNextSeesWhatChanged) {
+    const xcb_window_t first = makeWindow(server_->root(), 400);
     pump();
-    const auto moveTo = [&](std::uint32_t x) {
+    const auto moveTo = [&](xcb_window_t window, std::uint32_t x) {
         const std::uint32_t values[] = {x, 10};
         xcb_configure_window(server_->conn(), window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
                              values);
         pump();
     };
-    {
-        X11Windows::ReadScope scope(*windows_);
-        ASSERT_EQ(windows_->inspect(window)->frame.x, 400.0);
-        moveTo(420);
-        EXPECT_EQ(windows_->inspect(window)->frame.x, 400.0);  // the same event: read once
-        windows_->changed(window);                             // we moved it ourselves
-        EXPECT_EQ(windows_->inspect(window)->frame.x, 420.0);
-        moveTo(440);
-        {
-            X11Windows::ReadScope nested(*windows_);  // a nested loop: a new event
-            EXPECT_EQ(windows_->inspect(window)->frame.x, 440.0);
-        }
-        moveTo(460);
-        EXPECT_EQ(windows_->inspect(window)->frame.x, 460.0);  // back out: nothing kept
-    }
-    moveTo(480);
-    EXPECT_EQ(windows_->inspect(window)->frame.x, 480.0);  // outside any event: always asked
-    {
-        // Soon after a change of ours, the next event reads that window as it begins.
-        X11Windows::ReadScope scope(*windows_);
-        moveTo(500);
-        EXPECT_EQ(windows_->inspect(window)->frame.x, 480.0);
-    }
-    // Between events it keeps that window's properties, until the window reports a change.
-    const char title[] = "Renamed";
-    xcb_change_property(server_->conn(), XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME,
-                        XCB_ATOM_STRING, 8, sizeof title - 1, title);
-    moveTo(520);
-    {
-        X11Windows::ReadScope scope(*windows_);
-        EXPECT_EQ(windows_->inspect(window)->title, "Renamed");
-        EXPECT_EQ(windows_->inspect(window)->frame.x, 520.0);
-    }
-    xcb_destroy_window(server_->conn(), window);
-    pump();
-}
-
-TEST_F(KeptAnswers, OneEventSeesOneSnapshotAndTheNextSeesWhatChanged) {
-    const xcb_window_t first = makeWindow(server_->root(), 100);
-    pump();
-    const auto ids = [](const std::vector<ClientWindow>& clients) {
+    const auto x = [&](xcb_window_t window) { return windows_->inspect(window)->frame.x; };
+    const auto ids = [&] {
         std::vector<xcb_window_t> result;
-        for (const auto& w : clients) result.push_back(w.id);
+        for (const auto& w : windows_->clientsFrontToBack()) result.push_back(w.id);
         return result;
     };
     xcb_window_t second = XCB_NONE;
-    std::vector<xcb_window_t> seen;
     {
         X11Windows::ReadScope scope(*windows_);
-        seen = ids(windows_->clientsFrontToBack());
+        const auto seen = ids();
         ASSERT_EQ(seen.front(), first);
+        ASSERT_EQ(x(first), 400.0);
         // Meanwhile another window appears and the first one moves.
         second = makeWindow(server_->root(), 300);
-        const std::uint32_t to[] = {150, 10};
-        xcb_configure_window(server_->conn(), first, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, to);
-        pump();
-        EXPECT_EQ(ids(windows_->clientsFrontToBack()), seen);
+        moveTo(first, 420);
+        EXPECT_EQ(ids(), seen);
         EXPECT_EQ(windows_->clientsBottomToTop().back(), first);
-        EXPECT_EQ(windows_->inspect(first)->frame.x, 100.0);
-        EXPECT_EQ(windows_->clientsFrontToBack().front().frame.x, 100.0);
+        EXPECT_EQ(windows_->clientsFrontToBack().front().frame.x, 400.0);
+        EXPECT_EQ(x(first), 400.0);
+        windows_->changed(first);  // we moved it ourselves
+        EXPECT_EQ(x(first), 420.0);
+        EXPECT_EQ(x(second), 300.0);
+        moveTo(second, 320);
+        {
+            X11Windows::ReadScope nested(*windows_);  // a nested loop: a new event
+            EXPECT_EQ(x(second), 320.0);
+        }
+        moveTo(first, 460);
+        EXPECT_EQ(x(first), 460.0);  // back out: nothing kept
     }
+    moveTo(first, 480);
+    EXPECT_EQ(x(first), 480.0);  // outside any event: always asked
     {
-        X11Windows::ReadScope scope(*windows_);  // the next event
-        const auto now = ids(windows_->clientsFrontToBack());
-        ASSERT_EQ(now.size(), seen.size() + 1);
-        EXPECT_EQ(now.front(), second);
-        EXPECT_EQ(windows_->clientsFrontToBack()[1].frame.x, 150.0);
-        EXPECT_EQ(windows_->inspect(first)->frame.x, 150.0);
+        // Soon after a change of ours, the next event reads that window as it begins.
+        X11Windows::ReadScope scope(*windows_);
+        moveTo(first, 500);
+        EXPECT_EQ(x(first), 480.0);
+    }
+    // Between events it keeps that window's properties, until the window reports a change.
+    const char title[] = "Renamed";
+    xcb_change_property(server_->conn(), XCB_PROP_MODE_REPLACE, first, XCB_ATOM_WM_NAME,
+                        XCB_ATOM_STRING, 8, sizeof title - 1, title);
+    moveTo(first, 520);
+    {
+        X11Windows::ReadScope scope(*windows_);
+        ASSERT_EQ(ids(), (std::vector<xcb_window_t>{second, first}));
+        EXPECT_EQ(windows_->inspect(first)->title, "Renamed");
+        EXPECT_EQ(windows_->clientsFrontToBack()[1].frame.x, 520.0);
     }
     xcb_destroy_window(server_->conn(), first);
     xcb_destroy_window(server_->conn(), second);

@@ -10,26 +10,17 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
+#include "platform/x11/ReplyPtr.h"
 #include "support/XTestInput.h"
 
 namespace tugworth::x11::testing {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-template <class T>
-struct Freed {
-    T* p;
-    ~Freed() { std::free(p); }
-    T* operator->() const { return p; }
-    explicit operator bool() const { return p != nullptr; }
-};
 
 constexpr const char* kOpenboxConfig = R"(<?xml version="1.0"?>
 <openbox_config xmlns="http://openbox.org/3.4/rc">
@@ -39,29 +30,38 @@ constexpr const char* kOpenboxConfig = R"(<?xml version="1.0"?>
 </openbox_config>
 )";
 
+// A property's value as 32-bit words (or as bytes, for `format` 8); empty when it is unset.
+template <class Word = std::uint32_t>
+std::vector<Word> property(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name) {
+    ReplyPtr<xcb_get_property_reply_t> reply{xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, name, XCB_ATOM_ANY, 0, 1024), nullptr)};
+    if (!reply) return {};
+    const auto* data = static_cast<const Word*>(xcb_get_property_value(reply.get()));
+    return {data, data + static_cast<std::size_t>(xcb_get_property_value_length(reply.get())) /
+                             sizeof(Word)};
+}
+
 }  // namespace
 
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;
-    while (true) {
-        if (condition()) return true;
+    while (!condition()) {
         if (Clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    return true;
 }
 
 bool dispatchUntil(X11Desktop& desktop, const std::function<bool()>& condition,
                    std::chrono::milliseconds limit) {
-    const auto deadline = Clock::now() + limit;
-    while (true) {
-        if (!desktop.dispatchPendingEvents()) return false;
-        if (condition()) return true;
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) return false;
-        pollfd fd{desktop.fileDescriptor(), POLLIN, 0};
-        ::poll(&fd, 1, static_cast<int>(std::min<long long>(left.count(), 50)));
-    }
+    return waitUntil(
+               [&] {
+                   pollfd fd{desktop.fileDescriptor(), POLLIN, 0};
+                   ::poll(&fd, 1, 20);
+                   return !desktop.dispatchPendingEvents() || condition();
+               },
+               limit) &&
+           condition();
 }
 
 pid_t XServer::launch(const std::vector<std::string>& argv, int keepFd) {
@@ -75,9 +75,7 @@ pid_t XServer::launch(const std::vector<std::string>& argv, int keepFd) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent) ::_exit(127);
     const int null = ::open("/dev/null", O_RDWR);
-    ::dup2(null, STDIN_FILENO);
-    ::dup2(null, STDOUT_FILENO);
-    ::dup2(null, STDERR_FILENO);
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) ::dup2(null, fd);
     for (int fd = 3; fd < 256; ++fd) {
         if (fd != keepFd) ::close(fd);
     }
@@ -91,59 +89,43 @@ pid_t XServer::launch(const std::vector<std::string>& argv, int keepFd) {
 std::unique_ptr<XServer> XServer::start(bool windowManager, std::string& error) {
     std::unique_ptr<XServer> server(new XServer());
     char dir[] = "/tmp/tugworth-x11-XXXXXX";
-    if (::mkdtemp(dir) == nullptr) {
-        error = "cannot make a temporary folder";
-        return nullptr;
-    }
-    server->home_ = dir;
-
     int fds[2];
-    if (::pipe(fds) != 0) {
-        error = "cannot make a pipe";
+    if (::mkdtemp(dir) != nullptr) server->home_ = dir;  // removed with the server
+    if (server->home_.empty() || ::pipe(fds) != 0) {
+        error = "cannot make a temporary folder or a pipe";
         return nullptr;
     }
     server->xvfb_ = server->launch({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
                                     "1280x800x24", "-nolisten", "tcp", "-noreset"},
                                    fds[1]);
     ::close(fds[1]);
+    // Xvfb writes its display number and a newline once it is ready.
     std::string number;
     pollfd p{fds[0], POLLIN, 0};
-    const auto deadline = Clock::now() + std::chrono::seconds(20);
-    while (number.find('\n') == std::string::npos && Clock::now() < deadline) {
-        if (::poll(&p, 1, 200) <= 0) continue;
-        char buffer[16];
-        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
-        if (n <= 0) break;
-        number.append(buffer, static_cast<std::size_t>(n));
-    }
+    const bool reported = waitUntil(
+        [&] {
+            char c = 0;
+            if (::poll(&p, 1, 100) > 0 && ::read(fds[0], &c, 1) == 1) number += c;
+            return number.ends_with('\n');
+        },
+        std::chrono::seconds(20));
     ::close(fds[0]);
-    if (number.find('\n') == std::string::npos) {
+    if (!reported) {
         error = "Xvfb did not report a display";
         return nullptr;
     }
-    server->display_ = ":" + number.substr(0, number.find('\n'));
+    server->display_ = ":" + number.substr(0, number.size() - 1);
     server->conn_ = xcb_connect(server->display_.c_str(), nullptr);
     if (xcb_connection_has_error(server->conn_) != 0) {
         error = "cannot connect to " + server->display_;
         return nullptr;
     }
     server->root_ = xcb_setup_roots_iterator(xcb_get_setup(server->conn_)).data->root;
-
     if (windowManager) {
         const std::string config = server->home_ + "/rc.xml";
         std::ofstream(config) << kOpenboxConfig;
         server->wm_ = server->launch({"openbox", "--sm-disable", "--config-file", config});
-        const xcb_atom_t check = server->atom("_NET_SUPPORTING_WM_CHECK");
-        const bool ready = waitUntil(
-            [&] {
-                auto cookie =
-                    xcb_get_property(server->conn_, 0, server->root_, check, XCB_ATOM_WINDOW, 0, 1);
-                Freed<xcb_get_property_reply_t> reply{
-                    xcb_get_property_reply(server->conn_, cookie, nullptr)};
-                return reply && xcb_get_property_value_length(reply.p) == 4;
-            },
-            std::chrono::seconds(20));
-        if (!ready || !server->windowManagerManages()) {
+        if (!server->windowManagerManages()) {
             error = "openbox did not start";
             return nullptr;
         }
@@ -152,13 +134,9 @@ std::unique_ptr<XServer> XServer::start(bool windowManager, std::string& error) 
 }
 
 bool XServer::windowManagerManages() {
-    // The check window appears before the window manager handles map requests; a probe window
-    // that it takes into its client list shows that it does. Requests made too early can be
-    // lost, so the probe is mapped again while we wait.
-    const xcb_window_t probe = xcb_generate_id(conn_);
-    xcb_create_window(conn_, XCB_COPY_FROM_PARENT, probe, root_, 0, 0, 10, 10, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-    const xcb_atom_t clients = atom("_NET_CLIENT_LIST");
+    // A probe window that the window manager takes into its client list shows that it handles
+    // map requests. Requests made too early can be lost, so the probe is mapped again.
+    const xcb_window_t probe = makeWindow(root_, {0, 0, 10, 10});
     int attempt = 0;
     const bool managed = waitUntil(
         [&] {
@@ -166,12 +144,8 @@ bool XServer::windowManagerManages() {
                 xcb_map_window(conn_, probe);
                 xcb_flush(conn_);
             }
-            auto cookie = xcb_get_property(conn_, 0, root_, clients, XCB_ATOM_WINDOW, 0, 1024);
-            Freed<xcb_get_property_reply_t> reply{xcb_get_property_reply(conn_, cookie, nullptr)};
-            if (!reply) return false;
-            const auto* windows = static_cast<const xcb_window_t*>(xcb_get_property_value(reply.p));
-            const int count = xcb_get_property_value_length(reply.p) / 4;
-            return std::find(windows, windows + count, probe) != windows + count;
+            const auto clients = property(conn_, root_, atom("_NET_CLIENT_LIST"));
+            return std::find(clients.begin(), clients.end(), probe) != clients.end();
         },
         std::chrono::seconds(20));
     xcb_destroy_window(conn_, probe);
@@ -188,16 +162,12 @@ XServer::~XServer() {
             ::waitpid(pid, nullptr, 0);
         }
     }
-    if (!home_.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(home_, ignored);
-    }
+    std::error_code ignored;
+    if (!home_.empty()) std::filesystem::remove_all(home_, ignored);
 }
 
 pid_t XServer::spawn(const std::vector<std::string>& argv) {
-    const pid_t pid = launch(argv);
-    clients_.push_back(pid);
-    return pid;
+    return clients_.emplace_back(launch(argv));
 }
 
 void XServer::kill(pid_t pid) {
@@ -212,24 +182,18 @@ xcb_atom_t XServer::atom(const char* name) {
 
 std::optional<xcb_window_t> XServer::waitForWindow(const std::string& title) {
     std::optional<xcb_window_t> found;
-    // Searches the top-levels and, under a window manager, their frames' descendants.
+    // The top-levels and, under a window manager, their frames' descendants.
     std::function<void(xcb_window_t, int)> search = [&](xcb_window_t parent, int depth) {
-        Freed<xcb_query_tree_reply_t> tree{
+        ReplyPtr<xcb_query_tree_reply_t> tree{
             xcb_query_tree_reply(conn_, xcb_query_tree(conn_, parent), nullptr)};
         if (!tree) return;
-        const xcb_window_t* children = xcb_query_tree_children(tree.p);
-        for (int i = 0; i < xcb_query_tree_children_length(tree.p) && !found; ++i) {
-            auto nameCookie =
-                xcb_get_property(conn_, 0, children[i], XCB_ATOM_WM_NAME, XCB_ATOM_ANY, 0, 256);
-            auto attrCookie = xcb_get_window_attributes(conn_, children[i]);
-            Freed<xcb_get_property_reply_t> name{
-                xcb_get_property_reply(conn_, nameCookie, nullptr)};
-            Freed<xcb_get_window_attributes_reply_t> attr{
-                xcb_get_window_attributes_reply(conn_, attrCookie, nullptr)};
-            if (name && attr && attr->map_state == XCB_MAP_STATE_VIEWABLE &&
-                std::string(static_cast<const char*>(xcb_get_property_value(name.p)),
-                            static_cast<std::size_t>(xcb_get_property_value_length(name.p))) ==
-                    title) {
+        const xcb_window_t* children = xcb_query_tree_children(tree.get());
+        for (int i = 0; i < xcb_query_tree_children_length(tree.get()) && !found; ++i) {
+            ReplyPtr<xcb_get_window_attributes_reply_t> attr{xcb_get_window_attributes_reply(
+                conn_, xcb_get_window_attributes(conn_, children[i]), nullptr)};
+            const auto name = property<char>(conn_, children[i], XCB_ATOM_WM_NAME);
+            if (attr && attr->map_state == XCB_MAP_STATE_VIEWABLE &&
+                std::string(name.begin(), name.end()) == title) {
                 found = children[i];
             } else if (depth < 3) {
                 search(children[i], depth + 1);
@@ -246,23 +210,33 @@ std::optional<xcb_window_t> XServer::waitForWindow(const std::string& title) {
 }
 
 std::optional<Rect> XServer::outerFrame(xcb_window_t window) {
-    auto geometryCookie = xcb_get_geometry(conn_, window);
-    auto translateCookie = xcb_translate_coordinates(conn_, window, root_, 0, 0);
-    auto extentsCookie =
-        xcb_get_property(conn_, 0, window, atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4);
-    Freed<xcb_get_geometry_reply_t> g{xcb_get_geometry_reply(conn_, geometryCookie, nullptr)};
-    Freed<xcb_translate_coordinates_reply_t> t{
-        xcb_translate_coordinates_reply(conn_, translateCookie, nullptr)};
-    Freed<xcb_get_property_reply_t> e{xcb_get_property_reply(conn_, extentsCookie, nullptr)};
+    ReplyPtr<xcb_get_geometry_reply_t> g{
+        xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, window), nullptr)};
+    ReplyPtr<xcb_translate_coordinates_reply_t> t{xcb_translate_coordinates_reply(
+        conn_, xcb_translate_coordinates(conn_, window, root_, 0, 0), nullptr)};
     if (!g || !t) return std::nullopt;
-    std::uint32_t left = 0, right = 0, top = 0, bottom = 0;
-    if (e && xcb_get_property_value_length(e.p) == 16) {
-        const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(e.p));
-        left = v[0], right = v[1], top = v[2], bottom = v[3];
-    }
+    auto e = property(conn_, window, atom("_NET_FRAME_EXTENTS"));  // left, right, top, bottom
+    e.resize(4);
     const double bw = g->border_width;
-    return Rect{t->dst_x - bw - left, t->dst_y - bw - top, g->width + 2 * bw + left + right,
-                g->height + 2 * bw + top + bottom};
+    return Rect{t->dst_x - bw - e[0], t->dst_y - bw - e[2], g->width + 2 * bw + e[0] + e[1],
+                g->height + 2 * bw + e[2] + e[3]};
+}
+
+xcb_window_t XServer::makeWindow(xcb_window_t parent, xcb_rectangle_t r, const char* property,
+                                 xcb_atom_t type, std::uint32_t value) {
+    const xcb_window_t window = xcb_generate_id(conn_);
+    xcb_create_window(conn_, XCB_COPY_FROM_PARENT, window, parent, r.x, r.y, r.width, r.height, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    if (property != nullptr) setProperty(window, property, type, {value});
+    xcb_map_window(conn_, window);
+    xcb_flush(conn_);
+    return window;
+}
+
+void XServer::setProperty(xcb_window_t window, const char* name, xcb_atom_t type,
+                          const std::vector<std::uint32_t>& words) {
+    xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, window, atom(name), type, 32,
+                        static_cast<std::uint32_t>(words.size()), words.data());
 }
 
 void XServer::activate(xcb_window_t window) {
@@ -274,12 +248,8 @@ void XServer::iconify(xcb_window_t window) {
     xtest::sendRootMessage(conn_, root_, window, atom("WM_CHANGE_STATE"), {3});
 }
 
-xcb_keycode_t XServer::keycodeFor(std::uint32_t keysym) {
-    return xtest::keycodeFor(conn_, keysym);
-}
-
-void XServer::key(xcb_keycode_t keycode, bool press) {
-    xtest::key(conn_, keycode, press);
+void XServer::key(std::uint32_t keysym, bool press) {
+    xtest::key(conn_, xtest::keycodeFor(conn_, keysym), press);
     sync();
 }
 
@@ -290,6 +260,7 @@ void XServer::button(std::uint8_t number, bool press) {
 
 void XServer::movePointer(int x, int y) {
     xtest::warpTo(conn_, root_, x, y);
+    sync();
 }
 
 void XServer::sync() {
