@@ -22,21 +22,15 @@ EndSection
 
 
 class TwoMonitorDesktop(WindowManagerDesktop):
-    def _start_server(self):
-        config, read_end, write_end = os.path.join(self.home, "xorg.conf"), *os.pipe()
+    def start_server(self):
+        config = os.path.join(self.home, "xorg.conf")
         with open(config, "w") as f:
             f.write(XORG_CONFIG)
-        self._processes.append(subprocess.Popen(
+        display = self.first_line(
             ["Xorg", "-config", config, "-logfile", os.path.join(self.home, "Xorg.log"),
-             "-noreset", "-nolisten", "tcp", "-novtswitch", "-sharevts",
-             "-displayfd", str(write_end)],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            display = ":" + pipe.readline().strip()
-        if display == ":":
-            raise RuntimeError("Xorg did not start; see its log in " + self.home)
-        env = dict(os.environ, DISPLAY=display)
+             "-noreset", "-nolisten", "tcp", "-novtswitch", "-sharevts", "-displayfd", "{fd}"],
+            "Xorg")
+        env = dict(os.environ, DISPLAY=":" + display)
         # The pointer stays within the output's picture, so that spans both monitors.
         mode = "2560x800 174.25 2560 2720 2992 3424 800 803 813 831 -hsync +vsync".split()
         for args in (["--newmode", *mode], ["--addmode", "DUMMY0", mode[0]],
@@ -58,7 +52,8 @@ def main():
     d, program = matrix.desktop, matrix.program
     try:
         program.wait_for_line("kAXErrorNotEnoughPrecision")
-        print(d.x(["xrandr", "--listmonitors"]).strip())
+        if "Monitors: 2" not in d.x(["xrandr", "--listmonitors"]):  # a server kept to one
+            raise RuntimeError("not two monitors: " + d.x(["xrandr", "--listmonitors"]))
         term = d.open(["xterm", "-geometry", "80x24+1500+150", "-title", "tw-term"], "tw-term")
         matrix.drag("xterm from the primary onto the left monitor", term, [(-60, 5)] * 16)
         x, y, w, h = d.geometry(term)  # exact, so all of it on the left monitor

@@ -24,15 +24,8 @@ class Preferences(DesktopTest):
         program = self.launch()
         self.desktop.wait_for_tray_icon()
 
-        # The saved drag chord drags.
+        # The saved drag chord drags; that resizing is off then is the core's to decide.
         self.gesture(program, ("alt", "ctrl"), [(24, 18)])
-        # Resizing is off: its chord enters no gesture. The drag chord pressed after it is
-        # the marker that it has been handled.
-        self.press("alt", "ctrl", "shift")
-        self.release("shift")
-        program.wait_for_count("Modifier state: Dragging", 2)
-        self.release("alt", "ctrl")
-        self.assertEqual(program.count("Modifier state: Resizing"), 0)
 
         window = self.open_preferences()
         program.wait_for_line("Loaded preferences - showInDock: false, showInMenuBar: true")
