@@ -162,8 +162,7 @@ class Desktop(Processes):
     def start_tray(self):
         self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
                     "--height", "32", "--SetDockType", "true", "--transparent", "false"])
-        wait_until(lambda: self._tray_panel_line(self.tree().splitlines()) is not None,
-                   "the tray to appear")
+        wait_until(self._tray, "the tray to appear")
 
     def x(self, argv, check=True):
         result = subprocess.run(argv, env=self.env, capture_output=True, text=True,
@@ -210,21 +209,18 @@ class Desktop(Processes):
         for text, count in zip(texts, counts):
             program.wait_for_count(text, count + 1)
 
-    def tree(self):
-        return self.x(["xwininfo", "-root", "-tree"])
-
-    def _tray_panel_line(self, lines):
-        return next((i for i, line in enumerate(lines) if '("panel" "trayer")' in line), None)
+    def _tray(self):
+        """The window tree's lines from the tray's panel on; none without a tray."""
+        lines = self.x(["xwininfo", "-root", "-tree"]).splitlines()
+        start = next((i for i, line in enumerate(lines) if '("panel" "trayer")' in line), None)
+        return [] if start is None else lines[start:]
 
     def tray_icons(self):
         """The (class, x, y, width, height) of every window embedded in the tray."""
-        lines = self.tree().splitlines()
-        start = self._tray_panel_line(lines)
-        if start is None:
-            return []
-        depth = len(lines[start]) - len(lines[start].lstrip())
+        lines = self._tray()
+        depth = len(lines[0]) - len(lines[0].lstrip()) if lines else 0
         icons = []
-        for line in lines[start + 1:]:
+        for line in lines[1:]:
             if len(line) - len(line.lstrip()) <= depth:
                 break
             found = re.search(r'" "([^"]*)"\)\s+(\d+)x(\d+)\S*\s+\+(-?\d+)\+(-?\d+)', line)

@@ -1,5 +1,6 @@
 """The desktop program as a Linux user meets it: a tray that comes late, one instance per
-session, the tray menu, help with the chords in effect, a quiet log, and the command line.
+session, the tray menu, our own window in front, help with the chords in effect, a quiet log,
+the preferences and their file across runs, and the command line.
 Exact drags and resizes belong to the window-manager matrix (tests/desktops)."""
 
 import os
@@ -78,8 +79,20 @@ class TrayMenuAndHelp(DesktopTest):
         self.choose_from_tray_menu(4)
         self.assertEqual(program.process.wait(timeout=15), 0)
 
-    def test_help_names_the_chords_in_effect_and_opens_above_the_preferences(self):
+    def test_our_window_in_front_shields_the_one_behind_and_help_names_the_chords(self):
         program = self.launch()
+        preferences = self.open_preferences()
+        x, y, w, h = self.desktop.geometry(self.clock)
+        self.desktop.xdotool("windowmove", "--sync", preferences, x, y)
+        self.point_at_clock()  # over the preferences window, the clock behind it
+        self.press("super", "ctrl")
+        program.wait_for_line("A Tugworth window is in front under the cursor")
+        self.desktop.move_pointer_by(30, 20)
+        self.press("shift")  # a state change: the motion before it has been handled
+        program.wait_for_count("Modifier state: Resizing", 1)
+        self.release("super", "ctrl", "shift")
+        self.assertEqual(self.desktop.geometry(self.clock), (x, y, w, h))
+
         self.open_preferences()
         self.desktop.xdotool("key", "alt+c", "Down", "alt+s")  # drag chord Option+Control, Save
         program.wait_for_line("Saved preferences")
@@ -99,20 +112,31 @@ class TrayMenuAndHelp(DesktopTest):
         self.assertNotIn("_NET_WM_STATE_ABOVE", state)
 
 
-class OwnWindowInFront(DesktopTest):
-    def test_a_window_hidden_behind_ours_is_not_moved(self):
+class PreferencesAcrossRuns(DesktopTest):
+    def test_a_restart_keeps_every_saved_value_from_the_keyboard(self):
         program = self.launch()
-        preferences = self.open_preferences()
-        x, y, w, h = self.desktop.geometry(self.clock)
-        self.desktop.xdotool("windowmove", "--sync", preferences, x, y)
-        self.point_at_clock()  # over the preferences window, the clock behind it
-        self.press("super", "ctrl")
-        program.wait_for_line("A Tugworth window is in front under the cursor")
-        self.desktop.move_pointer_by(30, 20)
-        self.press("shift")  # a state change: the motion before it has been handled
-        program.wait_for_count("Modifier state: Resizing", 1)
-        self.release("super", "ctrl", "shift")
-        self.assertEqual(self.desktop.geometry(self.clock), (x, y, w, h))
+        self.open_preferences()
+        # Drag chord one down (Option+Control), resize chord one down (Option+Control+Shift),
+        # resizing off, Dock (task bar) off; then Save.
+        self.desktop.xdotool("key", "alt+c", "Down", "alt+z", "Down", "alt+r", "alt+t", "alt+s")
+        program.wait_for_line("Saved preferences - showInDock: false, showInMenuBar: true")
+        self.assertEqual(self.quit(program), 0)
+
+        self.assertEqual(self.read_settings(), {
+            "enableDragging": "true", "enableResizing": "false",
+            "showInDock": "false", "showInMenuBar": "true",
+            "dragModifier": "Option+Control", "resizeModifier": "Option+Control+Shift",
+            "preferencesInitialized": "true"})
+
+        program = self.launch()
+        # The saved drag chord drags; that resizing is off then is the core's to decide.
+        self.gesture(program, ("alt", "ctrl"), [(24, 18)])
+
+        window = self.open_preferences()
+        program.wait_for_line("Loaded preferences - showInDock: false, showInMenuBar: true")
+        # Hidden from the Dock: our windows stay out of task bars.
+        state = self.desktop.x(["xprop", "-id", str(window), "_NET_WM_STATE"])
+        self.assertIn("_NET_WM_STATE_SKIP_TASKBAR", state)
 
 
 class CommandLine(unittest.TestCase):
