@@ -18,6 +18,7 @@ namespace {
 
 class SettingsFileTest : public ::testing::Test {
 protected:
+    void TearDown() override { lockFolder(false); }
     QString folder() const { return base_ + QStringLiteral("/Tugworth"); }
     QString path() const { return folder() + QStringLiteral("/Tugworth.conf"); }
 
@@ -33,7 +34,6 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-public:
     // Permissions do not bind root: then the folder is made immutable.
     bool lockFolder(bool locked) {
         if (geteuid() != 0) {
@@ -49,7 +49,6 @@ public:
         return done;
     }
 
-protected:
     QStringList setAsideFiles() const {
         return QDir(folder()).entryList({QStringLiteral("Tugworth.conf.corrupt-*")}, QDir::Files);
     }
@@ -174,8 +173,6 @@ TEST_F(SettingsFileTest, AFileThatCouldNotBeSetAsideIsNeverOverwritten) {
     const QByteArray corrupt("[General\nenableDragging=false\n");
     writeFile(corrupt);
     if (!lockFolder(true)) GTEST_SKIP() << "cannot make a folder read-only here";
-    const std::unique_ptr<SettingsFileTest, void (*)(SettingsFileTest*)> unlock(
-        this, [](SettingsFileTest* t) { t->lockFolder(false); });
     QtSettingsStorage storage(path(), log_);
     EXPECT_TRUE(storage.load().empty());
     EXPECT_FALSE(storage.save({{"enableDragging", Value(true)}}));
