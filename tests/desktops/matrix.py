@@ -1,10 +1,7 @@
 """One window manager (or none) on a private Xvfb, with xterm, xclock, a GTK 3 window with
 client-side decorations and a Qt 6 window (minimum size, transient dialog, maximized and
-full-screen), each dragged and resized with the program's chords through XTEST; the geometry
-is read back from the X server. Prints one line per cell: exact, refused-and-logged, or FAIL.
-
-Usage: matrix.py openbox|fluxbox|icewm|xfwm4|i3|none
-"""
+full-screen), each dragged and resized through XTEST, the geometry read back from the X server.
+Prints one line per cell. Usage: matrix.py openbox|fluxbox|icewm|xfwm4|i3|none"""
 
 import os
 import re
@@ -65,13 +62,12 @@ class WindowManagerDesktop(Desktop):
                        f"{title} to be managed")
         # Some clients (GTK) size themselves again once mapped: wait for a quarter second
         # without a change.
-        seen = {"geometry": None, "since": time.monotonic()}
+        seen = [None, time.monotonic()]
 
         def settled():
-            now = self.geometry(window)
-            if now != seen["geometry"]:
-                seen.update(geometry=now, since=time.monotonic())
-            return time.monotonic() - seen["since"] >= 0.25
+            if self.geometry(window) != seen[0]:
+                seen[:] = self.geometry(window), time.monotonic()
+            return time.monotonic() - seen[1] >= 0.25
         wait_until(settled, f"{title} to keep its geometry")
         return window
 
@@ -96,18 +92,14 @@ class Matrix:
         """Holds `keys` over `window`, makes the motions in one XTEST stream (then, once
         `until` holds, the `more` motions), waits until the program has handled the last, and
         releases. Answers the pointer's total motion."""
+        motions = lambda steps, pause: [a for dx, dy in steps for a in (
+            "mousemove_relative", "--", dx, dy, *(("sleep", pause) if pause else ()))]
         self.desktop.hold_over(self.program, window, keys, inset=60)
         start = self.desktop.pointer()
-        script = []
-        for dx, dy in moves:
-            script += ["mousemove_relative", "--", str(dx), str(dy)]
-            if chained_sleep:
-                script += ["sleep", chained_sleep]
-        self.desktop.xdotool(*script)
+        self.desktop.xdotool(*motions(moves, chained_sleep))
         if until:
             wait_until(until, "the window to change midway", seconds=5)
-            self.desktop.xdotool(*[a for dx, dy in more
-                                   for a in ("mousemove_relative", "--", str(dx), str(dy))])
+            self.desktop.xdotool(*motions(more, None))
         end = self.desktop.pointer()
         # Events are handled in order: once Shift's change is logged (a resize from a drag,
         # a drag from a resize), every motion before it has been handled.
@@ -129,67 +121,51 @@ class Matrix:
     def cell(self, name, outcome):
         self.results.append((name, outcome or "exact"))
 
-    def drag(self, name, window, moves, **kw):
+    def follow(self, name, window, keys, moves, **kw):
+        """A cell: the window follows the pointer exactly (moved, or resized with Shift)."""
         x, y, w, h = self.desktop.geometry(window)
-        dx, dy = self.gesture(window, DRAG, moves, **kw)
-        self.cell(name, self.settle(window, (x + dx, y + dy, w, h)))
+        dx, dy = self.gesture(window, keys, moves, **kw)
+        self.cell(name, self.settle(window, (x, y, w + dx, h + dy) if "shift" in keys
+                                    else (x + dx, y + dy, w, h)))
 
     def refused(self, name, window, keys=DRAG):
         before = self.desktop.geometry(window)
         successes, failures = (self.program.count("[SUCCESS]"),
                                self.program.count("Failed to set window frame"))
         self.gesture(window, keys, [(20, 10), (25, 15)])
-        problems = []
-        if self.program.count("[SUCCESS]") != successes:
-            problems.append("a success was logged")
-        if self.program.count("Failed to set window frame") == failures:
-            problems.append("no failure was logged")
-        if self.desktop.geometry(window) != before:
-            problems.append(f"moved from {before} to {self.desktop.geometry(window)}")
+        after = self.desktop.geometry(window)
+        problems = [text for text, found in (
+            ("a success was logged", self.program.count("[SUCCESS]") != successes),
+            ("no failure was logged", self.program.count("Failed to set window frame") == failures),
+            (f"moved from {before} to {after}", after != before)) if found]
         self.cell(name, "FAIL: " + ", ".join(problems) if problems else "refused-and-logged")
 
     def run(self):
         d, prefix = self.desktop, "tw-"  # titles of no window manager's own windows
         clock = d.open(["xclock", "-geometry", "200x160+700+200", "-title", prefix + "clock"],
                        prefix + "clock")
-        self.drag("xclock drag", clock, [(25, 10), (-7, 31), (40, -12)] * 3)
+        self.follow("xclock drag", clock, DRAG, [(25, 10), (-7, 31), (40, -12)] * 3)
         # The last step is larger: motion within 2 px of the last delivery waits for more.
-        self.drag("xclock slow drag, 100 motions of 1 px", clock, [(1, 0)] * 100 + [(3, 0)],
-                  chained_sleep="0.001")
-        x, y, w, h = d.geometry(clock)
-        dx, dy = self.gesture(clock, RESIZE, [(30, 20), (15, 25), (-20, -10)])
-        self.cell("xclock resize", self.settle(clock, (x, y, w + dx, h + dy)))
+        self.follow("xclock slow drag, 100 motions of 1 px", clock, DRAG,
+                    [(1, 0)] * 100 + [(3, 0)], chained_sleep="0.001")
+        self.follow("xclock resize", clock, RESIZE, [(30, 20), (15, 25), (-20, -10)])
 
         term = d.open(["xterm", "-geometry", "80x24+500+100", "-title", prefix + "term"],
                       prefix + "term")
-        x, y, w, h = d.geometry(term)
-        cw, ch = d.increments(term)
-        # In one gesture the size asked for follows the pointer exactly; across two, the
-        # first one's rounding to whole cells remains.
-        self.gesture(term, RESIZE, [(-5, -5)] * 30, more=[(5, 5)] * 30,
-                     until=lambda: d.geometry(term)[2] <= w - 150 + cw)
-        self.cell("xterm shrink by (150,150) and back, one gesture",
-                  self.settle(term, (x, y, w, h)))
-        self.gesture(term, RESIZE, [(-5, -5)] * 30)
-        near = lambda got, want: got[:2] == want[:2] and all(
-            abs(g - v) <= c for g, v, c in zip(got[2:], want[2:], (cw, ch)))
-        shrunk = self.settle(term, (x, y, w - 150, h - 150), near)
-        self.gesture(term, RESIZE, [(5, 5)] * 30)
-        back = shrunk or self.settle(term, (x, y, w, h), near)
-        self.cell("xterm shrink by (150,150), then grow back", back or (
-            None if d.geometry(term) == (x, y, w, h) else f"within one cell: {d.geometry(term)}"))
+        w = d.geometry(term)[2]
+        # Within one gesture the size asked for follows the pointer, not the cells shown.
+        self.follow("xterm shrink by (150,150) and back, one gesture", term, RESIZE,
+                    [(-5, -5)] * 30, more=[(5, 5)] * 30,
+                    until=lambda: d.geometry(term)[2] <= w - 150 + d.increments(term)[0])
 
         gtk = d.open(["gtk3-widget-factory"], "gtk3-widget-factory")
-        self.drag("GTK 3 client-side decorations drag", gtk, [(-30, -20), (-25, -15)] * 3)
+        self.follow("GTK 3 client-side decorations drag", gtk, DRAG, [(-30, -20), (-25, -15)] * 3)
 
         qt = d.open([QT_CLIENT, prefix + "qt"], prefix + "qt")
         dialog = d.wait_for_window("--name", f"^{prefix}qt-dialog$")
-        x, y, w, h = d.geometry(qt)
-        # Below the minimum size and back in one gesture.
-        self.gesture(qt, RESIZE, [(-40, -40)] * 6, more=[(40, 40)] * 6,
-                     until=lambda: d.geometry(qt)[2] <= 240)
-        self.cell("Qt window shrunk past its minimum and back", self.settle(qt, (x, y, w, h)))
-        self.drag("Qt transient dialog drag", dialog, [(-30, -20)] * 4)
+        self.follow("Qt window shrunk past its minimum and back", qt, RESIZE, [(-40, -40)] * 6,
+                    more=[(40, 40)] * 6, until=lambda: d.geometry(qt)[2] <= 240)
+        self.follow("Qt transient dialog drag", dialog, DRAG, [(-30, -20)] * 4)
 
         if self.wm == "i3":
             tiled = d.open(["xterm", "-title", "tiled-term"], "tiled-term")
@@ -211,26 +187,32 @@ class Matrix:
         self.desktop.close()
 
 
-def main():
-    wm = sys.argv[1]
-    needed = ["Xvfb", "xterm", "xclock", "xdotool", "xprop", "gtk3-widget-factory", "dbus-daemon"]
-    needed += [COMMANDS[wm][0]] if COMMANDS[wm] else []
+def report(label, needed, make_matrix, run):
+    """Makes the matrix, runs its cells once the program is up and prints one line per cell;
+    exits 77 (skipped) when a tool is missing."""
     missing = [tool for tool in needed if shutil.which(tool) is None]
     if missing:
         print("skipped: missing " + ", ".join(missing) + " (see scripts/install-deps.sh)")
         return 77
-    matrix = Matrix(wm)
+    matrix = make_matrix()
     try:
         matrix.program.wait_for_line("kAXErrorNotEnoughPrecision")
-        matrix.run()
+        run(matrix)
     except Exception:
         print("\n".join(matrix.program.snapshot()[-60:]))
         raise
     finally:
         matrix.close()
     for name, outcome in matrix.results:
-        print(f"{wm:8} | {name:45} | {outcome}")
+        print(f"{label:8} | {name:45} | {outcome}")
     return 0 if all(not o.startswith(("wanted", "FAIL")) for _, o in matrix.results) else 1
+
+
+def main():
+    wm = sys.argv[1]
+    needed = ["Xvfb", "xterm", "xclock", "xdotool", "xprop", "gtk3-widget-factory", "dbus-daemon"]
+    return report(wm, needed + ([COMMANDS[wm][0]] if COMMANDS[wm] else []), lambda: Matrix(wm),
+                  Matrix.run)
 
 
 if __name__ == "__main__":

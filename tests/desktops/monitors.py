@@ -4,11 +4,10 @@ x from the primary's origin. Under openbox, xterm is dragged from the primary on
 monitor and resized there; the geometry is read back from the X server."""
 
 import os
-import shutil
 import subprocess
 import sys
 
-from matrix import RESIZE, Matrix, WindowManagerDesktop
+from matrix import DRAG, RESIZE, Matrix, WindowManagerDesktop, report
 
 XORG_CONFIG = """Section "ServerFlags"
   Option "AutoAddDevices" "false"
@@ -22,21 +21,15 @@ EndSection
 
 
 class TwoMonitorDesktop(WindowManagerDesktop):
-    def _start_server(self):
-        config, read_end, write_end = os.path.join(self.home, "xorg.conf"), *os.pipe()
+    def start_server(self):
+        config = os.path.join(self.home, "xorg.conf")
         with open(config, "w") as f:
             f.write(XORG_CONFIG)
-        self._processes.append(subprocess.Popen(
+        display = self.first_line(
             ["Xorg", "-config", config, "-logfile", os.path.join(self.home, "Xorg.log"),
-             "-noreset", "-nolisten", "tcp", "-novtswitch", "-sharevts",
-             "-displayfd", str(write_end)],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            display = ":" + pipe.readline().strip()
-        if display == ":":
-            raise RuntimeError("Xorg did not start; see its log in " + self.home)
-        env = dict(os.environ, DISPLAY=display)
+             "-noreset", "-nolisten", "tcp", "-novtswitch", "-sharevts", "-displayfd", "{fd}"],
+            "Xorg")
+        env = dict(os.environ, DISPLAY=":" + display)
         # The pointer stays within the output's picture, so that spans both monitors.
         mode = "2560x800 174.25 2560 2720 2992 3424 800 803 813 831 -hsync +vsync".split()
         for args in (["--newmode", *mode], ["--addmode", "DUMMY0", mode[0]],
@@ -47,37 +40,29 @@ class TwoMonitorDesktop(WindowManagerDesktop):
         return display
 
 
+def run(matrix):
+    d = matrix.desktop
+    if "Monitors: 2" not in d.x(["xrandr", "--listmonitors"]):  # a server kept to one
+        raise RuntimeError("not two monitors: " + d.x(["xrandr", "--listmonitors"]))
+    term = d.open(["xterm", "-geometry", "80x24+1500+150", "-title", "tw-term"], "tw-term")
+    matrix.follow("xterm from the primary onto the left monitor", term, DRAG, [(-60, 5)] * 16)
+    x, y, w, h = d.geometry(term)  # exact, so all of it on the left monitor
+    dx, dy = matrix.gesture(term, RESIZE, [(-20, 15), (-15, 10)] * 3)
+    # Within one cell: the increments of xterm round the size it shows.
+    cw, ch = d.increments(term)
+    near = lambda got, want: got[:2] == want[:2] and all(
+        0 <= v - g < c for g, v, c in zip(got[2:], want[2:], (cw, ch)))
+    matrix.cell("xterm resize on the left monitor",
+                matrix.settle(term, (x, y, w + dx, h + dy), near))
+
+
 def main():
-    needed = ["Xorg", "xrandr", "openbox", "xterm", "xdotool", "xprop"]
-    missing = [tool for tool in needed if shutil.which(tool) is None]
-    if missing or os.geteuid() != 0:  # Xorg without a console session needs root
-        print("skipped: needs root and " + ", ".join(needed) + " (see scripts/install-deps.sh)")
+    if os.geteuid() != 0:  # Xorg without a console session needs root
+        print("skipped: Xorg needs root here")
         return 77
     Matrix.desktop_type = TwoMonitorDesktop
-    matrix = Matrix("openbox")
-    d, program = matrix.desktop, matrix.program
-    try:
-        program.wait_for_line("kAXErrorNotEnoughPrecision")
-        print(d.x(["xrandr", "--listmonitors"]).strip())
-        term = d.open(["xterm", "-geometry", "80x24+1500+150", "-title", "tw-term"], "tw-term")
-        matrix.drag("xterm from the primary onto the left monitor", term, [(-60, 5)] * 16)
-        x, y, w, h = d.geometry(term)  # exact, so all of it on the left monitor
-        dx, dy = matrix.gesture(term, RESIZE, [(-20, 15), (-15, 10)] * 3)
-        # Within one cell: the increments of xterm round the size it shows.
-        cw, ch = d.increments(term)
-        near = lambda got, want: got[:2] == want[:2] and all(
-            0 <= v - g < c for g, v, c in zip(got[2:], want[2:], (cw, ch)))
-        matrix.cell("xterm resize on the left monitor",
-                    matrix.settle(term, (x, y, w + dx, h + dy), near))
-        print(f"xterm at {(x, y, w, h)} after the drag, {d.geometry(term)} after the resize")
-    except Exception:
-        print("\n".join(program.snapshot()[-60:]))
-        raise
-    finally:
-        matrix.close()
-    for name, outcome in matrix.results:
-        print(f"monitors | {name:45} | {outcome}")
-    return 0 if all(o == "exact" for _, o in matrix.results) else 1
+    return report("monitors", ["Xorg", "xrandr", "openbox", "xterm", "xdotool", "xprop"],
+                  lambda: Matrix("openbox"), run)
 
 
 if __name__ == "__main__":

@@ -1,9 +1,5 @@
-"""A private X11 desktop for end-to-end tests: Xvfb, openbox, a tray (trayer), client
-programs, the tugworth program with its log, and input through XTEST as a user would give it.
-
-Every wait is a bounded poll on a condition (a log line, a window, a geometry); nothing
-sleeps for a fixed time and then assumes.
-"""
+"""A private X11 desktop for end-to-end tests: Xvfb, openbox, a tray (trayer), clients, the
+tugworth program with its log, and XTEST input. Every wait is a bounded poll on a condition."""
 
 import os
 import re
@@ -20,7 +16,7 @@ WAIT_SECONDS = float(os.environ.get("TUGWORTH_E2E_WAIT", "15"))
 
 
 class Timeout(AssertionError):
-    pass
+    """A condition that did not come in time."""
 
 
 def wait_until(condition, what, seconds=WAIT_SECONDS):
@@ -59,13 +55,12 @@ class Program:
     def count(self, text):
         return sum(1 for line in self.snapshot() if text in line)
 
-    def wait_for_count(self, text, count, seconds=WAIT_SECONDS):
-        wait_until(lambda: self.count(text) >= count,
-                   f"{count} log line(s) containing {text!r}; last lines:\n" +
-                   "\n".join(self.snapshot()[-15:]), seconds)
+    def wait_for_count(self, text, count):
+        wait_until(lambda: self.count(text) >= count, f"{count} line(s) with {text!r}; last:\n" +
+                   "\n".join(self.snapshot()[-15:]))
 
-    def wait_for_line(self, text, seconds=WAIT_SECONDS):
-        self.wait_for_count(text, 1, seconds)
+    def wait_for_line(self, text):
+        self.wait_for_count(text, 1)
 
     def stop(self):
         """Quits through SIGTERM (the ordinary termination) and answers the exit status."""
@@ -136,9 +131,7 @@ class Desktop(Processes):
         runtime = os.path.join(self.home, "runtime")
         os.makedirs(self.config_home)
         os.makedirs(runtime, mode=0o700)
-        self.display = ":" + self.first_line(
-            ["Xvfb", "-displayfd", "{fd}", "-screen", "0", self.SCREEN, "-nolisten", "tcp",
-             "-noreset"], "Xvfb")
+        self.display = ":" + self.start_server()
         self.env = dict(os.environ, DISPLAY=self.display, HOME=self.home,
                         XDG_CONFIG_HOME=self.config_home, XDG_RUNTIME_DIR=runtime, **env)
         for variable in ("WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DBUS_SESSION_BUS_ADDRESS"):
@@ -155,6 +148,10 @@ class Desktop(Processes):
             self.close()
             raise
 
+    def start_server(self):
+        return self.first_line(["Xvfb", "-displayfd", "{fd}", "-screen", "0", self.SCREEN,
+                                "-nolisten", "tcp", "-noreset"], "Xvfb")
+
     def start_window_manager(self):
         # openbox runs its start-up command once it manages the screen; a window mapped
         # before that can be left unmanaged and unmapped.
@@ -165,7 +162,7 @@ class Desktop(Processes):
     def start_tray(self):
         self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
                     "--height", "32", "--SetDockType", "true", "--transparent", "false"])
-        wait_until(lambda: self._tray_panel_line() is not None, "the tray to appear")
+        wait_until(self._tray, "the tray to appear")
 
     def x(self, argv, check=True):
         result = subprocess.run(argv, env=self.env, capture_output=True, text=True,
@@ -178,29 +175,23 @@ class Desktop(Processes):
         return self.x(["xdotool", *map(str, args)])
 
     def find_windows(self, *criteria):
-        result = subprocess.run(["xdotool", "search", *criteria], env=self.env,
-                                capture_output=True, text=True, timeout=WAIT_SECONDS)
-        return [int(w) for w in result.stdout.split()]
+        return [int(w) for w in self.x(["xdotool", "search", *criteria], check=False).split()]
 
     def wait_for_window(self, *criteria):
-        try:
-            return wait_until(lambda: self.find_windows("--onlyvisible", *criteria),
-                              f"a window matching {criteria}")[0]
-        except Timeout as timeout:
-            raise Timeout(f"{timeout}; any state: {self.find_windows(*criteria)}; processes: " +
-                          str([(p.args[0], p.poll()) for p in self._processes]) + "\n" +
-                          self.tree()) from None
+        return wait_until(lambda: self.find_windows("--onlyvisible", *criteria),
+                          f"a window matching {criteria}")[0]
+
+    def _shell(self, keys, command, *args):
+        output = self.xdotool(command, "--shell", *args)
+        values = dict(line.split("=", 1) for line in output.split())
+        return tuple(int(values[k]) for k in keys)
 
     def geometry(self, window):
         """(x, y, width, height) of a client window, in root coordinates."""
-        values = dict(line.split("=", 1) for line in
-                      self.xdotool("getwindowgeometry", "--shell", window).split())
-        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        return self._shell("X Y WIDTH HEIGHT".split(), "getwindowgeometry", window)
 
     def pointer(self):
-        values = dict(line.split("=", 1) for line in
-                      self.xdotool("getmouselocation", "--shell").split())
-        return int(values["X"]), int(values["Y"])
+        return self._shell("XY", "getmouselocation")
 
     def move_pointer_by(self, dx, dy):
         # Relative XTEST motion, as a mouse makes it (an absolute warp is no device motion).
@@ -218,31 +209,23 @@ class Desktop(Processes):
         for text, count in zip(texts, counts):
             program.wait_for_count(text, count + 1)
 
-    def tree(self):
-        return self.x(["xwininfo", "-root", "-tree"])
-
-    def _tray_panel_line(self):
-        lines = self.tree().splitlines()
-        for index, line in enumerate(lines):
-            if '("panel" "trayer")' in line:
-                return index
-        return None
+    def _tray(self):
+        """The window tree's lines from the tray's panel on; none without a tray."""
+        lines = self.x(["xwininfo", "-root", "-tree"]).splitlines()
+        start = next((i for i, line in enumerate(lines) if '("panel" "trayer")' in line), None)
+        return [] if start is None else lines[start:]
 
     def tray_icons(self):
         """The (class, x, y, width, height) of every window embedded in the tray."""
-        lines = self.tree().splitlines()
-        start = self._tray_panel_line()
-        if start is None:
-            return []
-        depth = len(lines[start]) - len(lines[start].lstrip())
+        lines = self._tray()
+        depth = len(lines[0]) - len(lines[0].lstrip()) if lines else 0
         icons = []
-        for line in lines[start + 1:]:
+        for line in lines[1:]:
             if len(line) - len(line.lstrip()) <= depth:
                 break
-            found = re.search(r'\("([^"]*)" "([^"]*)"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)',
-                              line)
+            found = re.search(r'" "([^"]*)"\)\s+(\d+)x(\d+)\S*\s+\+(-?\d+)\+(-?\d+)', line)
             if found:
-                name, cls, w, h, x, y = found.groups()
+                cls, w, h, x, y = found.groups()
                 icons.append((cls, int(x), int(y), int(w), int(h)))
         return icons
 
@@ -283,12 +266,6 @@ class DesktopTest(unittest.TestCase):
             program.wait_for_line("kAXErrorNotEnoughPrecision")
         return program
 
-    def run_again(self):
-        """A second start while the first runs: (status, standard output) once it ends."""
-        result = subprocess.run([TUGWORTH], env=self.desktop.env, capture_output=True,
-                                text=True, timeout=WAIT_SECONDS)
-        return result.returncode, result.stdout
-
     def quit(self, program):
         status = program.stop()
         self.programs.remove(program)
@@ -308,15 +285,13 @@ class DesktopTest(unittest.TestCase):
         """Holds `keys` over the clock, moves the pointer by each of `moves`, waits until the
         clock has followed exactly (moved, or resized when Shift is held), and releases."""
         x, y, w, h = self.desktop.geometry(self.clock)
-        resizing = "shift" in keys
         self.desktop.hold_over(program, self.clock, keys)
         start = self.desktop.pointer()
-        for dx, dy in moves:
-            self.desktop.move_pointer_by(dx, dy)
-        end = self.desktop.pointer()
-        dx, dy = end[0] - start[0], end[1] - start[1]
-        expected = (x, y, w + dx, h + dy) if resizing else (x + dx, y + dy, w, h)
-        self.wait_for_geometry(self.clock, expected)
+        for move in moves:
+            self.desktop.move_pointer_by(*move)
+        dx, dy = (end - begin for end, begin in zip(self.desktop.pointer(), start))
+        self.wait_for_geometry(self.clock, (x, y, w + dx, h + dy) if "shift" in keys
+                               else (x + dx, y + dy, w, h))
         self.release(*keys)
 
     def wait_for_geometry(self, window, expected):
@@ -326,12 +301,12 @@ class DesktopTest(unittest.TestCase):
     def choose_from_tray_menu(self, position):
         """Opens the tray menu and takes its item at `position` (from 1) from the keyboard."""
         _, x, y, w, h = self.desktop.wait_for_tray_icon()
-        shown = len(self.desktop.find_windows("--onlyvisible", "--class", "Tugworth"))
-        # The pointer rests on the icon before the click, as a hand's does: a click that
-        # arrives within a few tens of milliseconds of the pointer is sometimes not answered.
+        ours = lambda: len(self.desktop.find_windows("--onlyvisible", "--class", "Tugworth"))
+        shown = ours()
+        # The pointer rests on the icon before the click, as a hand's does: a click right after
+        # the pointer arrives is sometimes not answered.
         self.desktop.xdotool("mousemove", x + w // 2, y + h // 2, "sleep", "0.3", "click", "3")
-        wait_until(lambda: len(self.desktop.find_windows("--onlyvisible", "--class", "Tugworth")) > shown,
-                   "the tray menu to open")
+        wait_until(lambda: ours() > shown, "the tray menu to open")
         # The menu takes the keyboard while it is open.
         self.desktop.xdotool("key", *["Down"] * position, "Return")
 

@@ -44,17 +44,11 @@ public:
     void performAction(std::string_view action) override { actions.emplace_back(action); }
 };
 
+// The control of `window` whose `property` ("boundKey" or "action") is `value`.
 template <class Control>
-Control* boundControl(QWidget& window, std::string_view key) {
+Control* boundControl(QWidget& window, std::string_view value, const char* property = "boundKey") {
     for (Control* control : window.findChildren<Control*>()) {
-        if (control->property("boundKey").toString().toStdString() == key) return control;
-    }
-    return nullptr;
-}
-
-QPushButton* buttonFor(QWidget& window, std::string_view action) {
-    for (QPushButton* button : window.findChildren<QPushButton*>()) {
-        if (button->property("action").toString().toStdString() == action) return button;
+        if (control->property(property).toString().toStdString() == value) return control;
     }
     return nullptr;
 }
@@ -103,8 +97,8 @@ TEST_F(PreferencesFormTest, EverySettingHasAControlBoundBothWays) {
         owner_.setValueForKey(chord.key, Value(chord.names[1]));
         EXPECT_EQ(combo->currentIndex(), 1);
     }
-    buttonFor(form(), "savePreferencesAction:")->click();
-    buttonFor(form(), "cancelAction:")->click();
+    boundControl<QPushButton>(form(), "savePreferencesAction:", "action")->click();
+    boundControl<QPushButton>(form(), "cancelAction:", "action")->click();
     EXPECT_EQ(owner_.actions,
               (std::vector<std::string>{"savePreferencesAction:", "cancelAction:"}));
 }
@@ -134,6 +128,7 @@ TEST_F(PreferencesFormTest, UnknownChordNameIsShownAndKept) {
 }
 
 TEST_F(PreferencesFormTest, ClosingKeepsTheWindowUnlessReleased) {
+    EXPECT_EQ(owner_.observers.count(settings::kShowInDock), 1U);
     window_->setReleasedWhenClosed(false);
     window_->show();
     EXPECT_TRUE(window_->isVisible());
@@ -146,17 +141,11 @@ TEST_F(PreferencesFormTest, ClosingKeepsTheWindowUnlessReleased) {
     window_->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(dynamic_cast<QtWindow&>(*window_).widget(), nullptr);
-    EXPECT_EQ(owner_.observers.count(settings::kShowInDock), 0U);
+    for (const auto& [key, value] : owner_.values)  // unbound: no change reaches a dead control
+        EXPECT_EQ(owner_.observers.count(key), 0U) << key;
+    owner_.setValueForKey(settings::kEnableDragging, Value(false));
     window_->show();  // a released window stays gone
     EXPECT_FALSE(window_->isVisible());
-}
-
-TEST_F(PreferencesFormTest, DestroyingTheWindowUnbindsItsControls) {
-    EXPECT_EQ(owner_.observers.count(settings::kEnableDragging), 1U);
-    window_.reset();
-    for (const auto& [key, value] : owner_.values)
-        EXPECT_EQ(owner_.observers.count(key), 0U) << key;
-    owner_.setValueForKey(settings::kEnableDragging, Value(false));  // reaches no dead control
 }
 
 }  // namespace

@@ -80,38 +80,27 @@ protected:
 TEST_F(ToolkitTest, ApplicationMenuEnablesOnlyWhatCanWorkHere) {
     QMenu qmenu;
     populateMenu(qmenu, *makeApplicationMenu(std::make_shared<Menu>()), toolkit_);
-    EXPECT_EQ(actionTitled(qmenu, "Hide Others")->shortcut(), QKeySequence("Ctrl+Alt+H"));
     // An empty services menu and hiding other programs have nothing to do here.
     EXPECT_FALSE(actionTitled(qmenu, "Services")->isEnabled());
     EXPECT_FALSE(actionTitled(qmenu, "Hide Others")->isEnabled());
     EXPECT_TRUE(actionTitled(qmenu, "Preferences...")->isEnabled());
 }
 
-TEST_F(ToolkitTest, MenuActionsAskTheDelegateFirst) {
+TEST_F(ToolkitTest, RunLaunchesThenLoopsWhereMenuActionsAskTheDelegateFirst) {
     QMenu qmenu;
     populateMenu(qmenu, *makeApplicationMenu(std::make_shared<Menu>()), toolkit_);
-    actionTitled(qmenu, "Preferences...")->trigger();
-    actionTitled(qmenu, "Quit Tugworth")->trigger();
-    EXPECT_EQ(delegate_.calls, (std::vector<std::string>{"openPreferences:", "terminate:"}));
-
-    // The delegate declined terminate:, so the application quit: run() enters no loop now.
-    delegate_.calls.clear();
-    EXPECT_EQ(toolkit_.run(), 0);
-    EXPECT_EQ(delegate_.calls,
-              (std::vector<std::string>{"willFinish", "didFinish", "willTerminate"}));
-}
-
-TEST_F(ToolkitTest, RunSendsTheLaunchCallbacksThenLoopsUntilTerminate) {
-    delegate_.duringLaunch = [this] {
+    delegate_.duringLaunch = [&] {
         EXPECT_FALSE(toolkit_.isRunning());
-        toolkit_.dispatchAsyncMain([this] {
+        toolkit_.dispatchAsyncMain([&] {
             delegate_.calls.emplace_back(toolkit_.isRunning() ? "work in loop" : "work outside");
-            toolkit_.terminate();
+            actionTitled(qmenu, "Preferences...")->trigger();
+            actionTitled(qmenu, "Quit Tugworth")->trigger();  // declined: the toolkit quits
         });
     };
     EXPECT_EQ(toolkit_.run(), 0);
-    EXPECT_EQ(delegate_.calls, (std::vector<std::string>{"willFinish", "didFinish", "work in loop",
-                                                         "willTerminate"}));
+    EXPECT_EQ(delegate_.calls,
+              (std::vector<std::string>{"willFinish", "didFinish", "work in loop",
+                                        "openPreferences:", "terminate:", "willTerminate"}));
 }
 
 TEST_F(ToolkitTest, MainMenuShortcutsWorkInOurWindows) {
@@ -122,11 +111,9 @@ TEST_F(ToolkitTest, MainMenuShortcutsWorkInOurWindows) {
     toolkit_.adoptWindow(window);
     QStringList shortcuts;
     for (QAction* action : window.actions()) shortcuts << action->shortcut().toString();
-    for (const char* expected :
-         {"Ctrl+,", "Ctrl+H", "Ctrl+Alt+H", "Ctrl+Q", "Ctrl+Z", "Ctrl+Shift+Z", "Ctrl+X", "Ctrl+C",
-          "Ctrl+V", "Ctrl+A", "Ctrl+?"}) {
-        EXPECT_TRUE(shortcuts.contains(QString::fromLatin1(expected))) << expected;
-    }
+    // From the application menu and from the Edit menu; the mapping is KeyEquivalents' to own.
+    EXPECT_TRUE(shortcuts.contains(QStringLiteral("Ctrl+Q"))) << shortcuts.join(' ').toStdString();
+    EXPECT_TRUE(shortcuts.contains(QStringLiteral("Ctrl+A"))) << shortcuts.join(' ').toStdString();
 }
 
 TEST_F(ToolkitTest, EditingActionsGoToTheFocusedWidget) {
@@ -183,27 +170,22 @@ TEST_F(ToolkitTest, AlertsAnswerTheirButtonsFromOneThousand) {
     EXPECT_EQ(toolkit_.runModal(plain), 1000);
 }
 
-TEST_F(ToolkitTest, NamedImagesComeFromTheResources) {
-    const std::optional<Image> image = toolkit_.imageNamed("tugworth.iconset");
-    ASSERT_TRUE(image.has_value());
-    const QIcon icon = toolkit_.iconForImage(*image);
-    EXPECT_FALSE(icon.isNull());
-    EXPECT_GE(icon.availableSizes().size(), 4);
-    EXPECT_FALSE(toolkit_.imageNamed("no-such-image").has_value());
-}
-
-TEST_F(ToolkitTest, StatusItemShowsImageOrDrawnTitleAndGoesAwayWhenRemoved) {
+TEST_F(ToolkitTest, StatusItemShowsResourceImageOrDrawnTitleAndGoesAwayWhenRemoved) {
     auto item = toolkit_.statusItemWithLength(kVariableStatusItemLength);
     auto* tray = dynamic_cast<QtStatusItem*>(item.get());
     ASSERT_NE(tray, nullptr);
     ASSERT_TRUE(item->hasButton());
 
-    item->setButtonImage(toolkit_.imageNamed("no-such-image"));
+    EXPECT_FALSE(toolkit_.imageNamed("no-such-image").has_value());
+    item->setButtonImage(std::nullopt);
     EXPECT_FALSE(item->buttonHasImage());
     item->setButtonTitle("\U0001FA9F");
     EXPECT_FALSE(tray->trayIcon()->icon().isNull());  // the title, drawn into the icon
 
-    item->setButtonImage(toolkit_.imageNamed("tugworth.iconset"));
+    const std::optional<Image> image = toolkit_.imageNamed("tugworth.iconset");
+    ASSERT_TRUE(image.has_value());
+    EXPECT_GE(toolkit_.iconForImage(*image).availableSizes().size(), 4);  // from the resources
+    item->setButtonImage(image);
     EXPECT_TRUE(item->buttonHasImage());
 
     item->setMenu(makeApplicationMenu(std::make_shared<Menu>()));
