@@ -14,6 +14,11 @@ CLIENTS = os.environ.get("TUGWORTH_FAULT_CLIENTS", "")
 DIAGNOSTIC = re.compile(r"\[(DEBUG|INFO|WARNING|ERROR|SUCCESS)\] \S|kAXError\w+: -?\d+")
 CONTROL = re.compile(r"[\x00-\x1f\x7f]")
 
+# A whole settings file, as the program writes it.
+SETTINGS = ("[General]\nenableDragging=true\nenableResizing=true\nshowInDock=true\n"
+            "showInMenuBar=true\ndragModifier=Command+Control\n"
+            "resizeModifier=Command+Control+Shift\npreferencesInitialized=true\n")
+
 DRAG = ("super", "ctrl")
 RESIZE = ("super", "ctrl", "shift")
 

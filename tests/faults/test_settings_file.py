@@ -10,12 +10,11 @@ import subprocess
 import unittest
 
 from desktop import Program
-from faultdesk import DRAG, FaultTest
+from faultdesk import DRAG, SETTINGS, FaultTest
 
 # Both visibilities off: the launch turns the menu-bar icon back on and writes the file.
-NEEDS_A_WRITE = ("[General]\nenableDragging=true\nenableResizing=true\nshowInDock=false\n"
-                 "showInMenuBar=false\ndragModifier=Command+Control\n"
-                 "resizeModifier=Command+Control+Shift\npreferencesInitialized=true\n").encode()
+NEEDS_A_WRITE = SETTINGS.replace("=true\nshowInDock=true\nshowInMenuBar=true",
+                                 "=true\nshowInDock=false\nshowInMenuBar=false").encode()
 
 WRONG_KINDS = (b"[General]\nenableDragging=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x1bQPoint)\n"
                b"enableResizing=maybe\nshowInDock=12.5\nshowInMenuBar=@ByteArray(true)\n"

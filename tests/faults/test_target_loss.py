@@ -5,14 +5,10 @@ import os
 import unittest
 
 from desktop import Desktop, Program, wait_until
-from faultdesk import DRAG, RESIZE, FaultTest
+from faultdesk import DRAG, RESIZE, SETTINGS, FaultTest
 
 DROPPED = "[DEBUG] Target window has gone, dropping it"
 INVALID = "[ERROR] Window reference is no longer valid: -25202"
-
-SETTINGS = ("[General]\nenableDragging=true\nenableResizing=true\nshowInDock=true\n"
-            "showInMenuBar=true\ndragModifier=Command+Control\n"
-            "resizeModifier=Command+Control+Shift\npreferencesInitialized=true\n")
 
 
 class TargetGone(FaultTest):
