@@ -1,11 +1,7 @@
-// A top-level window that misbehaves in the ways a hostile or broken client can: a title of
-// any bytes (control characters, invalid UTF-8, a megabyte), a _NET_WM_PID that names another
-// process, 0 or a negative number, and a size that never stops changing.
-//
-//   hostile_window --name NAME [--title-file PATH] [--pid N] [--geometry WxH+X+Y] [--jitter]
-//
-// NAME is its WM_NAME (plain text, to find it by). Prints "ready" once the window is viewable,
-// then serves events until killed.
+// A top-level window that misbehaves as a hostile or broken client can: a title of any bytes
+// (--title-file), a _NET_WM_PID naming another process, 0 or a negative number (--pid), a size
+// that never stops changing (--jitter). --name is its plain WM_NAME, to find it by. Prints
+// "ready" once the window is viewable, then serves events until killed.
 #include <xcb/xcb.h>
 
 #include <chrono>
