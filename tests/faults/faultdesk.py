@@ -1,8 +1,5 @@
 """What the fault tests share beyond tests/e2e/desktop.py: the helper clients built beside
-them, holding a chord over a given window, killing the X server, and the check that the log
-is still one line per diagnostic.
-
-Every wait is a bounded poll on a condition, as in desktop.py."""
+them, dragging a given window, and the check that the log is still one line per diagnostic."""
 
 import os
 import re
@@ -16,6 +13,11 @@ CLIENTS = os.environ.get("TUGWORTH_FAULT_CLIENTS", "")
 # A diagnostic with its level tag, or a row of the result-code table written at launch.
 DIAGNOSTIC = re.compile(r"\[(DEBUG|INFO|WARNING|ERROR|SUCCESS)\] \S|kAXError\w+: -?\d+")
 CONTROL = re.compile(r"[\x00-\x1f\x7f]")
+
+# A whole settings file, as the program writes it.
+SETTINGS = ("[General]\nenableDragging=true\nenableResizing=true\nshowInDock=true\n"
+            "showInMenuBar=true\ndragModifier=Command+Control\n"
+            "resizeModifier=Command+Control+Shift\npreferencesInitialized=true\n")
 
 DRAG = ("super", "ctrl")
 RESIZE = ("super", "ctrl", "shift")
@@ -39,8 +41,6 @@ def stop(process):
 
 
 class FaultTest(DesktopTest):
-    """A fresh desktop per test (Xvfb, openbox, a tray, xclock) and the helpers above."""
-
     def client(self, name, *args):
         """Starts helper client `name` with `args` on this desktop; it ends with the test."""
         process = subprocess.Popen([os.path.join(CLIENTS, "fault_" + name), *args],
@@ -56,7 +56,6 @@ class FaultTest(DesktopTest):
         return process, self.desktop.wait_for_window("--name", f"^{re.escape(name)}$")
 
     def xclock(self, title, geometry):
-        """Another clock: its process and its window."""
         process = self.desktop.spawn(["xclock", "-title", title, "-geometry", geometry])
         return process, self.desktop.wait_for_window("--name", f"^{title}$")
 

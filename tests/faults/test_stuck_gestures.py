@@ -6,6 +6,13 @@ import unittest
 from faultdesk import DRAG, RESIZE, FaultTest, read_line
 
 
+def tell(client, command):
+    """Sends `command` to the helper client: its one-line answer."""
+    client.stdin.write(command + "\n")
+    client.stdin.flush()
+    return read_line(client)
+
+
 class KeyboardTakenMidGesture(FaultTest):
     def test_a_gesture_ends_when_its_keys_go_up_under_another_clients_grab(self):
         program = self.launch()
@@ -17,9 +24,7 @@ class KeyboardTakenMidGesture(FaultTest):
                 self.desktop.hold_over(program, self.clock, keys)
                 self.drag_by(self.clock, 20, 10, resizing)
 
-                grabber.stdin.write("grab\n")
-                grabber.stdin.flush()
-                self.assertEqual(read_line(grabber), "grabbed")
+                self.assertEqual(tell(grabber, "grab"), "grabbed")
                 # Keys still held: the grab alone does not end the gesture.
                 self.drag_by(self.clock, 15, 15, resizing)
                 self.release(*keys)
@@ -31,9 +36,7 @@ class KeyboardTakenMidGesture(FaultTest):
                 self.press(*RESIZE)
                 program.wait_for_count("Modifier state: Resizing", marks + 1)
                 self.release(*RESIZE)
-                grabber.stdin.write("ungrab\n")
-                grabber.stdin.flush()
-                self.assertEqual(read_line(grabber), "ungrabbed")
+                self.assertEqual(tell(grabber, "ungrab"), "ungrabbed")
 
                 self.assertEqual(program.count("window by dx: "), steps)
                 self.assertEqual(self.desktop.geometry(self.clock), before)

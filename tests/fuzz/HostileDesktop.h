@@ -21,17 +21,9 @@ namespace tugworth::fuzz {
 
 namespace hostile {
 
-inline constexpr std::array<std::string_view, 11> kOwnerNames{"Finder",
-                                                              "Dock",
-                                                              "SystemUIServer",
-                                                              "Tugworth",
-                                                              "WindowServer",
-                                                              "Control Center",
-                                                              "TextEdit",
-                                                              "Wispr Flow",
-                                                              "Window Server",
-                                                              "Notification Center",
-                                                              ""};
+inline constexpr std::array<std::string_view, 11> kOwnerNames{
+    {"Finder", "Dock", "SystemUIServer", "Tugworth", "WindowServer", "Control Center", "TextEdit",
+     "Wispr Flow", "Window Server", "Notification Center", ""}};
 inline constexpr std::array<std::string_view, 7> kTitles{
     "Desktop", "", "Trash (Full)", "Trash (Empty)", "Trash", "Untitled", "Notes"};
 inline constexpr std::array<Pid, 8> kPids{100, 101, 4242, 0, 1, 420, -1, 102};
@@ -63,37 +55,30 @@ inline Rect rect(ByteReader& in) {
 
 // Any value at all, nested at most `depth` levels.
 inline Value anyValue(ByteReader& in, int depth) {
-    switch (in.below(depth > 0 ? 11 : 8)) {
-        case 0:
-            return Value();
-        case 1:
-            return Value(in.byte() % 2 == 1);
-        case 2:
-            return Value(in.integer());
-        case 3:
-            return Value(in.real());
-        case 4:
-            return Value(title(in));
-        case 5:
-            return in.byte() % 2 == 0 ? Value(Element::window(in.pick(kWindowIds)))
-                                      : Value(Element::application(in.pick(kPids)));
-        case 6:
-            return Value(AXValue::create(Point{in.real(), in.real()}));
-        case 7:
-            return in.byte() % 2 == 0 ? Value(AXValue::create(Size{in.real(), in.real()}))
-                                      : Value(AXValue::create(rect(in)));
-        case 8: {
-            Value::Array items;
-            for (std::size_t n = in.below(5); n > 0; --n) items.push_back(anyValue(in, depth - 1));
-            return Value(std::move(items));
-        }
-        default: {
-            Value::Dictionary entries;
-            for (std::size_t n = in.below(5); n > 0; --n)
-                entries[std::string(in.pick(kEntryKeys))] = anyValue(in, depth - 1);
-            return Value(std::move(entries));
-        }
+    const std::size_t kind = in.below(depth > 0 ? 11 : 8);
+    if (kind == 0) return Value();
+    if (kind == 1) return Value(in.byte() % 2 == 1);
+    if (kind == 2) return Value(in.integer());
+    if (kind == 3) return Value(in.real());
+    if (kind == 4) return Value(title(in));
+    if (kind == 5) {
+        return in.byte() % 2 == 0 ? Value(Element::window(in.pick(kWindowIds)))
+                                  : Value(Element::application(in.pick(kPids)));
     }
+    if (kind == 6) return Value(AXValue::create(Point{in.real(), in.real()}));
+    if (kind == 7) {
+        return in.byte() % 2 == 0 ? Value(AXValue::create(Size{in.real(), in.real()}))
+                                  : Value(AXValue::create(rect(in)));
+    }
+    if (kind == 8) {
+        Value::Array items;
+        for (std::size_t n = in.below(5); n > 0; --n) items.push_back(anyValue(in, depth - 1));
+        return Value(std::move(items));
+    }
+    Value::Dictionary entries;
+    for (std::size_t n = in.below(5); n > 0; --n)
+        entries[std::string(in.pick(kEntryKeys))] = anyValue(in, depth - 1);
+    return Value(std::move(entries));
 }
 
 // Each value of the right kind most of the time, so that entries get past the checks.
@@ -133,17 +118,10 @@ inline Value windowListEntry(ByteReader& in) {
 inline void addOverrides(ByteReader& in, sim::AttributeOverrides& overrides) {
     for (std::size_t n = in.below(4); n > 0; --n) {
         sim::AttributeOverride& o = overrides[std::string(in.pick(kAttributes))];
-        switch (in.below(3)) {
-            case 0:
-                o.read = in.pick(kCodes);
-                break;
-            case 1:
-                o.value = anyValue(in, 2);
-                break;
-            default:
-                o.write = in.pick(kCodes);
-                break;
-        }
+        const std::size_t which = in.below(3);
+        if (which == 0) o.read = in.pick(kCodes);
+        if (which == 1) o.value = anyValue(in, 2);
+        if (which == 2) o.write = in.pick(kCodes);
     }
 }
 
@@ -190,23 +168,13 @@ inline void buildDesktop(ByteReader& in, sim::Desktop& desktop) {
 // One thing that happens during a gesture: mostly a pointer motion, sometimes a window that
 // closes or an application that quits under it.
 inline void gestureEvent(ByteReader& in, sim::Desktop& desktop) {
-    switch (in.below(8)) {
-        case 0:
-            desktop.closeWindow(in.pick(kWindowIds));
-            break;
-        case 1:
-            desktop.quit(in.pick(kPids));
-            break;
-        case 2:
-            desktop.movePointer({in.real(), in.real()});
-            break;
-        default: {
-            const Point from = desktop.pointer();
-            desktop.movePointer(
-                {from.x + static_cast<double>(static_cast<std::int8_t>(in.byte())),
-                 from.y + static_cast<double>(static_cast<std::int8_t>(in.byte()))});
-        }
-    }
+    const std::size_t what = in.below(8);
+    if (what == 0) return desktop.closeWindow(in.pick(kWindowIds));
+    if (what == 1) return desktop.quit(in.pick(kPids));
+    if (what == 2) return desktop.movePointer({in.real(), in.real()});
+    const Point from = desktop.pointer();
+    desktop.movePointer({from.x + static_cast<double>(static_cast<std::int8_t>(in.byte())),
+                         from.y + static_cast<double>(static_cast<std::int8_t>(in.byte()))});
 }
 
 }  // namespace hostile
@@ -238,7 +206,7 @@ inline std::optional<std::string> runHostileDesktop(const std::uint8_t* data, st
     if (delegate.isDragging || delegate.isResizing || delegate.targetWindow) {
         return std::string("the gesture outlived its chord");
     }
-    if (sink.badLine()) return "diagnostic is not one clean line: " + *sink.badLine();
+    if (sink.badLine) return "diagnostic is not one clean line: " + *sink.badLine;
     return std::nullopt;
 }
 

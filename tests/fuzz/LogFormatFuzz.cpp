@@ -23,7 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string formatted = tugworth::formatDouble(value);
         if (std::isfinite(value) && std::strtod(formatted.c_str(), nullptr) != value) std::abort();
     }
-    if (sink.badLine())
-        tugworth::fuzz::failWith("diagnostic is not one clean line", *sink.badLine());
+    sink.requireCleanLines();
     return 0;
 }

@@ -23,16 +23,14 @@ inline bool isOneCleanLine(std::string_view text) {
     std::abort();
 }
 
-class OneLineSink final : public LogSink {
-public:
+struct OneLineSink final : LogSink {
     void writeLine(std::string_view line) override {
-        if (!badLine_ && !isOneCleanLine(line)) badLine_ = escapeForLog(line);
+        if (!badLine && !isOneCleanLine(line)) badLine = escapeForLog(line);
     }
-    // The first diagnostic that was not one clean line, escaped.
-    const std::optional<std::string>& badLine() const { return badLine_; }
-
-private:
-    std::optional<std::string> badLine_;
+    void requireCleanLines() const {
+        if (badLine) failWith("diagnostic is not one clean line", *badLine);
+    }
+    std::optional<std::string> badLine;  // the first line that was not one clean line, escaped
 };
 
 }  // namespace tugworth::fuzz

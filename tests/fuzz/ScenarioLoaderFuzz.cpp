@@ -35,6 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& note : player.notes())
         requireOneLine("note is not one clean line", note);
     (void)player.finalState().dump();  // throws on text that is not UTF-8
-    if (sink.badLine()) failWith("diagnostic is not one clean line", *sink.badLine());
+    sink.requireCleanLines();
     return 0;
 }

@@ -8,14 +8,6 @@
 #include <memory>
 #include <string>
 
-namespace {
-
-struct Free {
-    void operator()(void* p) const { std::free(p); }
-};
-
-}  // namespace
-
 int main() {
     xcb_connection_t* conn = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(conn) != 0) {
@@ -26,22 +18,18 @@ int main() {
     std::cout << "ready" << std::endl;
     for (std::string command; std::getline(std::cin, command);) {
         if (command == "grab") {
-            const auto cookie = xcb_grab_keyboard(conn, 0, root, XCB_CURRENT_TIME,
-                                                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-            std::unique_ptr<xcb_grab_keyboard_reply_t, Free> reply(
-                xcb_grab_keyboard_reply(conn, cookie, nullptr));
-            if (reply && reply->status == XCB_GRAB_STATUS_SUCCESS) {
-                std::cout << "grabbed" << std::endl;
-            } else {
-                std::cout << "refused " << (reply ? int(reply->status) : -1) << std::endl;
-            }
+            const std::unique_ptr<xcb_grab_keyboard_reply_t, decltype(&std::free)> reply(
+                xcb_grab_keyboard_reply(conn,
+                                        xcb_grab_keyboard(conn, 0, root, XCB_CURRENT_TIME,
+                                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                        nullptr),
+                &std::free);
+            const bool grabbed = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+            std::cout << (grabbed ? "grabbed" : "refused") << std::endl;
         } else if (command == "ungrab") {
             xcb_ungrab_keyboard(conn, XCB_CURRENT_TIME);
             std::free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr));
             std::cout << "ungrabbed" << std::endl;
-        } else {
-            std::cerr << "grab_keyboard: unknown command " << command << '\n';
-            return 2;
         }
     }
     xcb_disconnect(conn);
