@@ -34,7 +34,7 @@ entry tugworth "$tugworth" org_kde_kwin_keystate
 KWIN_COMPOSE=Q "$KDE_WORK/kwin_wayland" --virtual --no-lockscreen --no-global-shortcuts \
   --socket wayland-tugworth-test --width 1280 --height 800 2>"$KDE_WORK/kwin.log" &
 kwin=$!
-trap 'kill $kwin; wait $kwin' EXIT
+trap 'kill $kwin; wait $kwin || true' EXIT
 if ! gdbus wait --session --timeout 15 org.kde.KWin; then
   echo "KWin did not come up:" >&2
   tail -c 2000 "$KDE_WORK/kwin.log" >&2
