@@ -17,6 +17,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <chrono>
+#include <thread>
+
 #include "app/EntryPoint.h"
 #include "app/SettingsKeys.h"
 #include "fake-input-client-protocol.h"
@@ -167,6 +170,20 @@ std::unique_ptr<KWinDriver> connectDriver(std::unique_ptr<ModifierSource> chord)
     return driver;
 }
 
+std::optional<CompositorWindow> windowIn(CompositorDriver& driver, const QString& title) {
+    for (const auto& w : driver.windowsFrontToBack().value_or(std::vector<CompositorWindow>{})) {
+        if (w.title == title.toStdString()) return w;
+    }
+    return std::nullopt;
+}
+
+// Frames apply asynchronously: reads KWin's until it settles at `expected`.
+void expectFrame(const QString& title, const Rect& expected) {
+    std::optional<Rect> frame;
+    waitFor([&] { return (frame = frameOf(title)) == expected; });
+    EXPECT_EQ(frame, expected) << title.toStdString();
+}
+
 // The program's core over the KDE driver, as the tugworth program runs it.
 class ProgramOnKWin : public ::testing::Test {
 protected:
@@ -218,29 +235,15 @@ protected:
     // Once both the bridge and KWin show the window, drags it by `by`, then resizes it by
     // `grow` from near its bottom-right corner, and reads KWin's frame after each.
     void dragThenResize(const QString& title, Point by, Point grow) {
-        std::optional<Rect> was;
+        std::optional<CompositorWindow> w;
         ASSERT_TRUE(waitFor(
-            [&] {
-                for (const auto& w :
-                     driver->windowsFrontToBack().value_or(std::vector<CompositorWindow>{})) {
-                    if (w.title == title.toStdString()) was = w.frame;
-                }
-                return was && was == frameOf(title);
-            },
-            8000))
+            [&] { return (w = windowIn(*driver, title)) && w->frame == frameOf(title); }, 8000))
             << title.toStdString() << " never appeared";
-        const Rect moved{was->x + by.x, was->y + by.y, was->width, was->height};
-        gesture({was->x + 60, was->y + 60}, kDrag, by);
+        const Rect moved{w->frame.x + by.x, w->frame.y + by.y, w->frame.width, w->frame.height};
+        gesture({w->frame.x + 60, w->frame.y + 60}, kDrag, by);
         expectFrame(title, moved);
         gesture({moved.x + moved.width - 30, moved.y + moved.height - 30}, kResize, grow);
         expectFrame(title, {moved.x, moved.y, moved.width + grow.x, moved.height + grow.y});
-    }
-
-    // Frames apply asynchronously: reads KWin's until it settles at `expected`.
-    static void expectFrame(const QString& title, const Rect& expected) {
-        std::optional<Rect> frame;
-        waitFor([&] { return (frame = frameOf(title)) == expected; });
-        EXPECT_EQ(frame, expected) << title.toStdString();
     }
 
     std::unique_ptr<KWinDriver> driver_;  // until the program takes it
@@ -258,6 +261,29 @@ TEST_F(ProgramOnKWin, DragsAndResizesQtAndGtkWindowsExactly) {
         auto gtk = startClient("zenity", {"--text-info", "--title", "GTK window"});
         dragThenResize("GTK window", {300, 200}, {-30, -40});
     });
+}
+
+// A frame asked for a window KWin has just dropped, which the driver has not yet heard of, must
+// not stop the script from applying later frames.
+TEST(KWinBridge, AppliesFramesAfterOneForAVanishedWindow) {
+    auto driver = connectDriver(std::make_unique<SwitchableChord>());
+    ASSERT_NE(driver, nullptr);
+    auto doomed = startClient(TUGWORTH_QT_WINDOW, {"Doomed", "200", "100"});
+    auto other = startClient(TUGWORTH_QT_WINDOW, {"Other", "200", "100"});
+    std::optional<CompositorWindow> gone, stays;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return (gone = windowIn(*driver, "Doomed")) && (stays = windowIn(*driver, "Other"));
+        },
+        8000));
+    doomed.reset();
+    // Without this process's event loop turning, KWin drops the window meanwhile.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    driver->requestFrame(gone->id, {10, 10, 200, 100});
+    ASSERT_TRUE(waitFor([&] { return !windowIn(*driver, "Doomed"); }));
+    const Rect to{20, 20, stays->frame.width, stays->frame.height};
+    EXPECT_EQ(driver->requestFrame(stays->id, to), FrameWriteResult::Requested);
+    expectFrame("Other", to);
 }
 
 TEST(KWinBridge, SaysSoWhenTheScriptIsUnloaded) {
