@@ -53,17 +53,9 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs = 3000) {
     return true;
 }
 
-struct StopClient {
-    void operator()(QProcess* client) const {
-        client->kill();
-        client->waitForFinished(3000);
-        delete client;
-    }
-};
-using Client = std::unique_ptr<QProcess, StopClient>;
-
-Client startClient(const QString& program, const QStringList& arguments) {
-    Client client(new QProcess);
+// A window's client, killed with the returned object.
+std::unique_ptr<QProcess> startClient(const QString& program, const QStringList& arguments) {
+    auto client = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "wayland");  // this process draws offscreen
     client->setProcessEnvironment(env);
