@@ -8,7 +8,7 @@ if [ "${1-}" != --inside ]; then
   user=$(bash "$(dirname "$0")/../../scripts/ensure-test-user.sh")
   work=$(mktemp -d /tmp/tugworth-kde.XXXXXX)
   trap 'rm -rf "$work"' EXIT
-  mkdir -p -m 700 "$work/run" && mkdir -p "$work/home/.local/share/applications"
+  mkdir -m 700 "$work/run" && mkdir -p "$work/home/.local/share/applications"
   cp /usr/bin/kwin_wayland "$work/"
   chown -R "$user" "$work" && chmod 755 "$work"
   run=(env -u WAYLAND_DISPLAY -u DISPLAY -u DBUS_SESSION_BUS_ADDRESS HOME="$work/home"
