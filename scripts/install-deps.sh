@@ -15,8 +15,8 @@ packages=(
   # the virtual desktop the program and its tests run on
   xvfb xauth openbox xterm x11-apps x11-utils xdotool xclip trayer dbus-daemon imagemagick
   # KDE Plasma: the driver's D-Bus and Wayland parts, a headless KWin and the Wayland clients
-  # its tests move (Qt 6 through qt6-wayland, GTK 3 through zenity)
-  libwayland-dev plasma-wayland-protocols kwin-wayland qt6-wayland zenity dbus
+  # its tests move (Qt 6 through qt6-wayland, GTK 3 through zenity), framed by Breeze as on Plasma
+  libwayland-dev plasma-wayland-protocols kwin-wayland kwin-style-breeze qt6-wayland zenity dbus
   # the window managers and clients the desktop tests run (xfwm4 reads its settings over D-Bus)
   fluxbox icewm xfwm4 i3-wm gtk-3-examples
   # two RandR monitors: Xvfb keeps one, the real server with the dummy driver takes xrandr's
