@@ -142,7 +142,9 @@ class Matrix:
 
     def run(self):
         d, prefix = self.desktop, "tw-"  # titles of no window manager's own windows
-        clock = d.open(["xclock", "-geometry", "200x160+700+200", "-title", prefix + "clock"],
+        # Placed from the bottom-right corner, the clock asks for south-east gravity: requests
+        # must place its frame all the same.
+        clock = d.open(["xclock", "-geometry", "200x160-1020-720", "-title", prefix + "clock"],
                        prefix + "clock")
         self.follow("xclock drag", clock, DRAG, [(25, 10), (-7, 31), (40, -12)] * 3)
         # The last step is larger: motion within 2 px of the last delivery waits for more.

@@ -301,15 +301,17 @@ AXError X11Accessibility::applyFrame(const ClientWindow& window, const Rect& fro
                               {kStateRemove, a.NET_WM_STATE_MAXIMIZED_VERT,
                                a.NET_WM_STATE_MAXIMIZED_HORZ, kSourcePager, 0});
     }
-    // Fluxbox grows a window by its title bar at every NET_MOVERESIZE_WINDOW; it places
-    // frames right for configure requests.
-    if (windows_.windowManagerSupports(a.NET_MOVERESIZE_WINDOW) &&
-        windows_.windowManagerName() != "Fluxbox") {
+    // Fluxbox grows a window by its title bar at every NET_MOVERESIZE_WINDOW that leaves out
+    // the size, so it is given the size the window has; a maximized window's restored size is
+    // the window manager's, so that one move goes as a configure request.
+    const bool fluxbox = windows_.windowManagerName() == "Fluxbox";
+    if (windows_.windowManagerSupports(a.NET_MOVERESIZE_WINDOW) && !(fluxbox && maximized)) {
         // North-west gravity: (x, y) is where the frame's outer corner goes, whatever gravity
-        // the client asked for, so repeated moves cannot drift by the decoration size.
+        // the client asked for (window managers disagree on how a configure request meets a
+        // client's own gravity), so repeated moves cannot drift by the decoration size.
         std::uint32_t flags = kNorthWestGravity | (kSourcePager << kMoveResizeSourceShift);
         if (move) flags |= kMoveResizeX | kMoveResizeY;
-        if (resize) flags |= kMoveResizeWidth | kMoveResizeHeight;
+        if (resize || fluxbox) flags |= kMoveResizeWidth | kMoveResizeHeight;
         conn_.sendRootMessage(window.id, a.NET_MOVERESIZE_WINDOW,
                               {flags, asWord(to.x), asWord(to.y), width, height});
     } else {
