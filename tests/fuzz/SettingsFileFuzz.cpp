@@ -57,7 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const tugworth::SettingsMap loaded = storage.load();
     if (QFile::exists(path)) {
         if (!storage.save(loaded)) failWith("the loaded values could not be saved", "");
-        const tugworth::SettingsMap again = tugworth::qt::QtSettingsStorage(path, sink).load();
+        // Written whole to a new file: a save to the file they came from writes only changes.
+        const QString copy = dir.filePath(QStringLiteral("Copy.conf"));
+        if (!tugworth::qt::QtSettingsStorage(copy, sink).save(loaded))
+            failWith("the loaded values could not be written to a new file", "");
+        const tugworth::SettingsMap again = tugworth::qt::QtSettingsStorage(copy, sink).load();
         for (const auto& [key, value] : loaded) {
             const auto found = again.find(key);
             if (!isPlainKey(key)) continue;

@@ -117,6 +117,7 @@ QString QtSettingsStorage::defaultFilePath() {
 
 SettingsMap QtSettingsStorage::load() {
     values_ = readFile();
+    written_ = values_;
     return values_;
 }
 
@@ -191,14 +192,23 @@ bool QtSettingsStorage::save(const SettingsMap& values) {
     if (!QDir().mkpath(info.absolutePath())) {
         return reportWriteFailure(QStringLiteral("its folder cannot be created"));
     }
+    // Only what changed since the file was last read or written goes out, so that a key
+    // someone else wrote there meanwhile is kept; a file that has gone is written whole.
+    const bool whole = !info.exists();
     QSettings settings(filePath_, QSettings::IniFormat);
     settings.setAtomicSyncRequired(true);  // written to a temporary file, then renamed
-    settings.clear();
+    SettingsMap written = values;
+    for (const auto& [key, value] : written_) {
+        if (!values.contains(key)) settings.remove(QString::fromStdString(key));
+    }
     for (const auto& [key, value] : values) {
+        const auto before = written_.find(key);
+        if (!whole && before != written_.end() && before->second == value) continue;
         const std::optional<QVariant> encoded = encodeSettingsValue(value);
         if (!encoded) {
             log_.warning("Not storing ", key, ": a value of this kind cannot be written to ",
                          toStd(filePath_));
+            written.erase(key);
             continue;
         }
         settings.setValue(QString::fromStdString(key), *encoded);
@@ -211,6 +221,7 @@ bool QtSettingsStorage::save(const SettingsMap& values) {
             folderWritable ? QStringLiteral("it could not be written in full; is the disk full?")
                            : QStringLiteral("the folder is not writable"));
     }
+    written_ = std::move(written);
     return true;
 }
 

@@ -20,7 +20,9 @@ public:
     // A file that cannot be read or parsed is moved aside (never overwritten) and answers
     // nothing, so the program starts on the defaults; one warning line says so.
     SettingsMap load() override;
-    // False when the file could not be written; the first failure of the run is reported.
+    // Writes what changed since the file was last loaded or saved, keeping keys another
+    // program wrote meanwhile. False when the file could not be written; the first failure
+    // of the run is reported.
     bool save(const SettingsMap& values) override;
 
     const QString& filePath() const { return filePath_; }
@@ -34,6 +36,7 @@ private:
 
     QString filePath_;
     SettingsMap values_;
+    SettingsMap written_;  // what the file holds as far as we know
     Log log_;
     bool keepFileUntouched_ = false;  // an unreadable file that could not be moved aside
     bool hasReportedWriteFailure_ = false;

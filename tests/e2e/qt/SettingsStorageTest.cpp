@@ -1,5 +1,5 @@
-// The settings file: values come back with their kind, a bad file is set aside and never
-// overwritten, and an unwritable folder is reported once while the program goes on.
+// The settings file: values come back with their kind, only changes are written, a bad file
+// is set aside and never overwritten, and an unwritable folder is reported once.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
@@ -106,6 +106,24 @@ TEST_F(SettingsFileTest, ValuesReadBackWithTheirKind) {
     EXPECT_TRUE(text.contains("enableDragging=false")) << text.toStdString();
     EXPECT_TRUE(text.contains("dragModifier=Option+Control")) << text.toStdString();
     EXPECT_TRUE(text.contains("half=0.5")) << text.toStdString();
+}
+
+// Only changes go out: what another program wrote meanwhile stays, even under a key of ours
+// that we left alone; a file removed meanwhile comes back whole.
+TEST_F(SettingsFileTest, SavingKeepsWhatAnotherProgramWroteMeanwhile) {
+    writeFile("[General]\nshowInDock=true\ndragModifier=Option+Control\n");
+    QtSettingsStorage storage(path(), log_);
+    SettingsMap values = storage.load();
+    writeFile("[General]\nshowInDock=true\ndragModifier=Command+Control\naddedByHand=7\n");
+    values["showInDock"] = Value(false);
+    ASSERT_TRUE(storage.save(values));
+    EXPECT_EQ(QtSettingsStorage(path(), log_).load(),
+              (SettingsMap{{"showInDock", Value(false)},
+                           {"dragModifier", Value("Command+Control")},
+                           {"addedByHand", Value(7)}}));
+    ASSERT_TRUE(QFile::remove(path()));
+    ASSERT_TRUE(storage.save(values));
+    EXPECT_EQ(QtSettingsStorage(path(), log_).load(), values);
 }
 
 TEST_F(SettingsFileTest, HandWrittenFileReadsAsTheKindsItShows) {
