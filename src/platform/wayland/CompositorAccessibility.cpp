@@ -166,25 +166,10 @@ AXError CompositorAccessibility::setAttributeValue(const Element& element,
     }
     const AXValue* box = value.asAXValue();
     if (box == nullptr) return AXError::kAXErrorIllegalArgument;
-    Rect to = window->frame;
-    Point origin;
-    Size size;
-    Rect frame;
-    if (attribute == ax::kPosition && box->getValue(origin) &&
-        originWithin(origin, kMaxCoordinate)) {
-        to.x = origin.x;
-        to.y = origin.y;
-    } else if (attribute == ax::kSize && box->getValue(size) && sizeWithin(size, kMaxCoordinate)) {
-        to.width = size.width;
-        to.height = size.height;
-    } else if (attribute == ax::kFrame && box->getValue(frame) &&
-               originWithin(frame.origin(), kMaxCoordinate) &&
-               sizeWithin(frame.size(), kMaxCoordinate)) {
-        to = frame;
-    } else {
-        return AXError::kAXErrorIllegalArgument;  // a box of another kind, or out of range
-    }
-    return codeOf(reads_.requestFrame(*window, rounded(to)));
+    const auto change = frameChangeFor(attribute, *box, kMaxCoordinate);
+    // A box of another kind, or out of range.
+    if (!change) return AXError::kAXErrorIllegalArgument;
+    return codeOf(reads_.requestFrame(*window, rounded(change->appliedTo(window->frame))));
 }
 
 AXError CompositorAccessibility::performAction(const Element& element, std::string_view) {

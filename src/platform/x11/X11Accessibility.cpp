@@ -212,28 +212,12 @@ AXError X11Accessibility::setAttributeValue(const Element& element, std::string_
     const AXValue* box = value.asAXValue();
     if (box == nullptr) return AXError::kAXErrorIllegalArgument;
 
-    const CoordinateSpace space = windows_.coordinateSpace();
+    auto change = frameChangeFor(attribute, *box, kMaxCoordinate);
+    // A box of another kind, or out of range.
+    if (!change) return AXError::kAXErrorIllegalArgument;
+    if (change->origin) change->origin = windows_.coordinateSpace().topLeftToRoot(*change->origin);
     const Rect from = currentFrame(*window);
-    Rect to = from;
-    Point origin;
-    Size size;
-    Rect frame;
-    if (attribute == ax::kPosition && box->getValue(origin) &&
-        originWithin(origin, kMaxCoordinate)) {
-        const Point root = space.topLeftToRoot(origin);
-        to.x = root.x;
-        to.y = root.y;
-    } else if (attribute == ax::kSize && box->getValue(size) && sizeWithin(size, kMaxCoordinate)) {
-        to.width = size.width;
-        to.height = size.height;
-    } else if (attribute == ax::kFrame && box->getValue(frame) &&
-               originWithin(frame.origin(), kMaxCoordinate) &&
-               sizeWithin(frame.size(), kMaxCoordinate)) {
-        const Point root = space.topLeftToRoot(frame.origin());
-        to = {root.x, root.y, frame.width, frame.height};
-    } else {
-        return AXError::kAXErrorIllegalArgument;  // a box of another kind, or out of range
-    }
+    const Rect to = change->appliedTo(from);
     // A move that keeps the size asks for the position only: a window manager that rounds
     // sizes, or restores a maximized window, then keeps the size it has.
     const bool resize = attribute != ax::kPosition && to.size() != from.size();
