@@ -63,8 +63,12 @@ public:
     virtual Point mouseLocation() = 0;
     // Every display, the main one first; empty when there is none.
     virtual std::vector<Screen> screens() = 0;
-    // The first screen, if any. Cheaper than screens() for the callers that need only it.
-    virtual std::optional<Screen> mainScreen() = 0;
+    // The first screen, if any. A platform that can answer it alone more cheaply does.
+    virtual std::optional<Screen> mainScreen() {
+        auto all = screens();
+        if (all.empty()) return std::nullopt;
+        return all.front();
+    }
 
     // The display name of the running application with this process id: nullopt when no
     // running application answers for it, or it has no name.

@@ -38,12 +38,6 @@ std::vector<Screen> CompositorDesktopServices::screens() {
     return result;
 }
 
-std::optional<Screen> CompositorDesktopServices::mainScreen() {
-    auto all = screens();
-    if (all.empty()) return std::nullopt;
-    return all.front();
-}
-
 std::optional<std::string> CompositorDesktopServices::runningApplicationName(Pid pid) {
     const auto& windows = reads_.windows();
     if (!windows) return std::nullopt;

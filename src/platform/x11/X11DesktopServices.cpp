@@ -58,12 +58,6 @@ std::vector<Screen> X11DesktopServices::screens() {
     return result;
 }
 
-std::optional<Screen> X11DesktopServices::mainScreen() {
-    auto all = screens();
-    if (all.empty()) return std::nullopt;
-    return all.front();
-}
-
 std::optional<std::string> X11DesktopServices::runningApplicationName(Pid pid) {
     if (conn_.broken()) return applicationName(pid, {});
     return applicationName(pid, windows_.clientsFrontToBack());

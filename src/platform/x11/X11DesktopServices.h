@@ -17,7 +17,6 @@ public:
 
     Point mouseLocation() override;
     std::vector<Screen> screens() override;
-    std::optional<Screen> mainScreen() override;
     std::optional<std::string> runningApplicationName(Pid pid) override;
     Pid ownProcessId() override;
     bool environmentContains(std::string_view variable) override;
