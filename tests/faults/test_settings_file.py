@@ -81,6 +81,7 @@ class SettingsFile(FaultTest):
                 # Kept whole: read where it is, or moved aside under the name the warning gives.
                 [(name, contents)] = self.folder().items()
                 self.assertIn(os.path.join(self.settings_folder(), name), warnings[0])
+                self.assertEqual(name != "Tugworth.conf", data is UNPARSABLE, name)
                 self.assertEqual(contents, data)
 
     def test_a_save_cut_short_keeps_the_previous_file_whole_and_the_program_alive(self):
