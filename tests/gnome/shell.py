@@ -16,7 +16,7 @@ from gi.repository import Gio, GLib  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "e2e"))
 import desktop  # noqa: E402
-from desktop import Processes, Program, Timeout, wait_until  # noqa: E402,F401
+from desktop import Processes, Program, wait_until  # noqa: E402,F401
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 BRIDGE_UUID = "tugworth@tugworth.org"
@@ -88,14 +88,14 @@ class Shell(Processes):
         # A virtual keyboard and pointer.
         self.session = self.call(REMOTE, "/org/gnome/Mutter/RemoteDesktop", REMOTE,
                                  "CreateSession")[0]
-        self._remote("Start")
+        self.remote("Start")
         # GNOME Shell starts in the overview; the user leaves it for the desktop.
         wait_until(self._leave_overview, "the overview to close")
 
     def _leave_overview(self):
-        if not self._read("OverviewShown")[0]:
+        if not self.read("OverviewShown")[0]:
             time.sleep(0.5)  # closed for good, not between two steps of starting up
-            return not self._read("OverviewShown")[0]
+            return not self.read("OverviewShown")[0]
         self.keys([ESCAPE], True)
         self.keys([ESCAPE], False)
         time.sleep(0.2)  # the overview's animation, before asking again
@@ -110,7 +110,7 @@ class Shell(Processes):
     def close(self):
         if self.session:
             try:
-                self._remote("Stop")
+                self.remote("Stop")
             except GLib.Error:
                 pass  # the shell has gone already
         super().close(seconds=10)
@@ -124,45 +124,34 @@ class Shell(Processes):
         return self.bus.call_sync(destination, path, interface, method, args, None,
                                   Gio.DBusCallFlags.NONE, 5000, None).unpack()
 
-    def _remote(self, method, args=None):
+    def remote(self, method, args=None):
         return self.call(REMOTE, self.session, REMOTE + ".Session", method, args)
 
     def keys(self, keysyms, pressed):
         for keysym in keysyms:
-            self._remote("NotifyKeyboardKeysym", GLib.Variant("(ub)", (keysym, pressed)))
+            self.remote("NotifyKeyboardKeysym", GLib.Variant("(ub)", (keysym, pressed)))
 
     def move(self, dx, dy):
-        self._remote("NotifyPointerMotionRelative", GLib.Variant("(dd)", (float(dx), float(dy))))
+        self.remote("NotifyPointerMotionRelative", GLib.Variant("(dd)", (float(dx), float(dy))))
 
-    def _read(self, method):
+    def read(self, method):
         return self.call("org.gnome.Shell", "/org/tugworth/TestReader", "org.tugworth.TestReader",
                          method)
 
     def frames(self):
         """{title: (x, y, width, height)} of every window."""
-        return {title: tuple(rect) for _, title, *rect in self._read("Frames")[0]}
+        return {title: tuple(rect) for _, title, *rect in self.read("Frames")[0]}
 
     def frame(self, title):
         return self.frames().get(title)
 
     def pointer(self):
-        return self._read("Pointer")[:2]
+        return self.read("Pointer")[:2]
 
     def release(self, keys):
         """Lets go of `keys`, and waits until Mutter has seen it."""
         self.keys(reversed(keys), False)
-        wait_until(lambda: self._read("Pointer")[2] & 0xFF == 0, "the keys to be up")
-
-    def x_display(self):
-        """(DISPLAY, XAUTHORITY) of XWayland; empty strings when it has not started."""
-        return self._read("XDisplay")
-
-    def wait_for_frame(self, title, expected, seconds=10):
-        try:
-            wait_until(lambda: self.frame(title) == tuple(expected),
-                       f"{title} at {expected}", seconds)
-        except Timeout as timeout:
-            raise AssertionError(f"{timeout}; it shows {self.frame(title)}") from None
+        wait_until(lambda: self.read("Pointer")[2] & 0xFF == 0, "the keys to be up")
 
     def launch(self):
         desktop.TUGWORTH = self.program

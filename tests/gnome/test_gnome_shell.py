@@ -63,14 +63,14 @@ class GnomeShellTest(unittest.TestCase):
         dx, dy = sum(m[0] for m in moves), sum(m[1] for m in moves)
         # Mutter applies input on its own thread: the pointer's arrival says it is all in.
         wait_until(lambda: shell.pointer() == (start[0] + dx, start[1] + dy), "the pointer")
-        shell.wait_for_frame(title, (x, y, w + dx, h + dy) if SHIFT in keys else
-                             (x + dx, y + dy, w, h))
+        expected = (x, y, w + dx, h + dy) if SHIFT in keys else (x + dx, y + dy, w, h)
+        wait_until(lambda: shell.frame(title) == expected, f"{title} at {expected}", 10)
         shell.release(keys)
 
     def test_drags_and_resizes_each_kind_of_window(self):
         """GTK 3 draws its frame inside a larger surface (shadows); xterm's size goes by whole
         characters, so it is only dragged."""
-        display, authority = shell.x_display()
+        display, authority = shell.read("XDisplay")  # empty before XWayland starts
         self.assertTrue(display, "XWayland did not start")
         for title, argv, env, resize in (
                 ("gtk", ["zenity", "--text-info", "--title", "gtk", "--width", "420",
