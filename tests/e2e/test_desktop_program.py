@@ -12,25 +12,18 @@ from desktop import TUGWORTH, DesktopTest, wait_until
 PREFERENCES = "^Tugworth Preferences$"
 
 
-class LaunchWithoutTray(DesktopTest):
+class OneInstance(DesktopTest):
     tray = False
+    bus = True
 
-    def test_a_missing_tray_is_reported_and_the_icon_comes_when_one_starts(self):
-        program = self.launch()
-        warnings = [line for line in program.snapshot() if line.startswith("[WARNING] ")]
+    def test_a_late_tray_gets_the_icon_and_with_it_off_a_second_start_shows_the_preferences(self):
+        first = self.launch()
+        warnings = [line for line in first.snapshot() if line.startswith("[WARNING] ")]
         self.assertEqual(warnings, ["[WARNING] No system tray is running; the Tugworth icon "
                                     "appears when one starts. Until then, start Tugworth again "
                                     "to open its preferences"])
         self.desktop.start_tray()
-        self.desktop.wait_for_tray_icon()
-
-
-class OneInstance(DesktopTest):
-    bus = True
-
-    def test_with_the_tray_icon_off_a_second_start_shows_the_preferences_and_ends(self):
-        first = self.launch()
-        self.open_preferences()
+        self.open_preferences()  # from the icon that came with the tray
         self.desktop.xdotool("key", "alt+y", "alt+s")  # untick the tray icon, Save
         first.wait_for_line("Saved preferences - showInDock: true, showInMenuBar: false")
         wait_until(lambda: not self.desktop.tray_icons(), "the tray icon to go")
