@@ -316,8 +316,3 @@ class DesktopTest(unittest.TestCase):
         # As a user clicks into it before typing.
         self.desktop.xdotool("windowactivate", "--sync", window)
         return window
-
-    def read_settings(self):
-        with open(self.settings_file(), encoding="utf-8") as f:
-            return dict(line.strip().split("=", 1) for line in f
-                        if "=" in line and not line.startswith(("[", ";")))

@@ -77,13 +77,23 @@ protected:
 };
 
 // The menu's items, order and key equivalents belong to the launch scenarios' final states.
-TEST_F(ToolkitTest, ApplicationMenuEnablesOnlyWhatCanWorkHere) {
+TEST_F(ToolkitTest, ApplicationMenuEnablesOnlyWhatCanWorkHereAndItsShortcutsWorkInOurWindows) {
     QMenu qmenu;
     populateMenu(qmenu, *makeApplicationMenu(std::make_shared<Menu>()), toolkit_);
     // An empty services menu and hiding other programs have nothing to do here.
     EXPECT_FALSE(actionTitled(qmenu, "Services")->isEnabled());
     EXPECT_FALSE(actionTitled(qmenu, "Hide Others")->isEnabled());
     EXPECT_TRUE(actionTitled(qmenu, "Preferences...")->isEnabled());
+
+    toolkit_.setMainMenu(makeMainMenu(makeApplicationMenu(std::make_shared<Menu>())));
+    ASSERT_NE(toolkit_.mainMenuBar(), nullptr);
+    QWidget window;
+    toolkit_.adoptWindow(window);
+    QStringList shortcuts;
+    for (QAction* action : window.actions()) shortcuts << action->shortcut().toString();
+    // From the application menu and from the Edit menu; the mapping is KeyEquivalents' to own.
+    EXPECT_TRUE(shortcuts.contains(QStringLiteral("Ctrl+Q"))) << shortcuts.join(' ').toStdString();
+    EXPECT_TRUE(shortcuts.contains(QStringLiteral("Ctrl+A"))) << shortcuts.join(' ').toStdString();
 }
 
 TEST_F(ToolkitTest, RunLaunchesThenLoopsWhereMenuActionsAskTheDelegateFirst) {
@@ -101,19 +111,6 @@ TEST_F(ToolkitTest, RunLaunchesThenLoopsWhereMenuActionsAskTheDelegateFirst) {
     EXPECT_EQ(delegate_.calls,
               (std::vector<std::string>{"willFinish", "didFinish", "work in loop",
                                         "openPreferences:", "terminate:", "willTerminate"}));
-}
-
-TEST_F(ToolkitTest, MainMenuShortcutsWorkInOurWindows) {
-    toolkit_.setMainMenu(makeMainMenu(makeApplicationMenu(std::make_shared<Menu>())));
-    ASSERT_NE(toolkit_.mainMenuBar(), nullptr);
-
-    QWidget window;
-    toolkit_.adoptWindow(window);
-    QStringList shortcuts;
-    for (QAction* action : window.actions()) shortcuts << action->shortcut().toString();
-    // From the application menu and from the Edit menu; the mapping is KeyEquivalents' to own.
-    EXPECT_TRUE(shortcuts.contains(QStringLiteral("Ctrl+Q"))) << shortcuts.join(' ').toStdString();
-    EXPECT_TRUE(shortcuts.contains(QStringLiteral("Ctrl+A"))) << shortcuts.join(' ').toStdString();
 }
 
 TEST_F(ToolkitTest, EditingActionsGoToTheFocusedWidget) {
