@@ -1,7 +1,10 @@
 // The settings file: values come back with their kind, only changes are written, a bad file
-// is set aside and never overwritten, and an unwritable folder is reported once. (A file that
-// could not be set aside is the read-only-folder fault test's.)
+// is set aside and never overwritten, and an unwritable folder is reported once.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +18,7 @@ namespace {
 
 class SettingsFileTest : public ::testing::Test {
 protected:
+    void TearDown() override { lockFolder(false); }
     QString folder() const { return base_ + QStringLiteral("/Tugworth"); }
     QString path() const { return folder() + QStringLiteral("/Tugworth.conf"); }
 
@@ -28,6 +32,21 @@ protected:
     QByteArray readFile(const QString& file) {
         QFile f(file);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Permissions do not bind root: then the folder is made immutable.
+    bool lockFolder(bool locked) {
+        if (geteuid() != 0) {
+            const auto rx = QFile::ReadOwner | QFile::ExeOwner;
+            return QFile::setPermissions(folder(), locked ? rx : rx | QFile::WriteOwner);
+        }
+        const int fd = ::open(folder().toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = locked ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        if (fd >= 0) ::close(fd);
+        return done;
     }
 
     QStringList setAsideFiles() const {
@@ -104,11 +123,16 @@ TEST_F(SettingsFileTest, SavingKeepsWhatAnotherProgramWroteMeanwhile) {
     EXPECT_EQ(QtSettingsStorage(path(), log_).load(), values);
 }
 
-// What a saved file holds reads back as the values saved; a hand-edited one may hold more.
-TEST_F(SettingsFileTest, HandWrittenListsAreTextAndOtherKindsAreLeftOut) {
-    writeFile("[General]\nlist=a, b\npoint=@Point(1 2)\n");
+TEST_F(SettingsFileTest, HandWrittenFileReadsAsTheKindsItShows) {
+    writeFile(
+        "[General]\nenableDragging=true\nlevel=3\nratio=0.25\nname=Command+Option\n"
+        "list=a, b\ndigits=123456789012345678901234567890\npoint=@Point(1 2)\n; a comment\n");
     QtSettingsStorage storage(path(), log_);
-    EXPECT_EQ(storage.load(), (SettingsMap{{"list", Value("a, b")}}));
+    const SettingsMap expected{
+        {"enableDragging", Value(true)}, {"level", Value(3)},
+        {"ratio", Value(0.25)},          {"name", Value("Command+Option")},
+        {"list", Value("a, b")},         {"digits", Value("123456789012345678901234567890")}};
+    EXPECT_EQ(storage.load(), expected);
     // A value of a kind no setting has is left out, with one warning naming it.
     ASSERT_EQ(warnings().size(), 1U);
     EXPECT_NE(warnings()[0].find("point"), std::string::npos) << warnings()[0];
@@ -156,6 +180,22 @@ TEST_F(SettingsFileTest, UncreatableFolderIsReportedOnceAndNothingIsLost) {
     EXPECT_FALSE(storage.save({{"enableDragging", Value(true)}}));
     ASSERT_EQ(warnings().size(), 1U);
     EXPECT_NE(warnings()[0].find(path().toStdString()), std::string::npos) << warnings()[0];
+}
+
+// A file that could not be moved aside stays untouched for the whole run, even once its
+// folder can be written again: it may be all the user has of their settings.
+TEST_F(SettingsFileTest, AFileThatCouldNotBeSetAsideIsNeverOverwritten) {
+    const QByteArray corrupt("[General\nenableDragging=false\n");
+    writeFile(corrupt);
+    if (!lockFolder(true)) GTEST_SKIP() << "cannot make a folder read-only here";
+    QtSettingsStorage storage(path(), log_);
+    EXPECT_TRUE(storage.load().empty());
+    EXPECT_FALSE(storage.save({{"enableDragging", Value(true)}}));
+    ASSERT_TRUE(lockFolder(false));
+    EXPECT_FALSE(storage.save({{"enableDragging", Value(true)}}));
+    EXPECT_EQ(readFile(path()), corrupt);
+    EXPECT_TRUE(setAsideFiles().isEmpty());
+    EXPECT_EQ(warnings().size(), 1U);
 }
 
 }  // namespace
