@@ -1,5 +1,5 @@
-// The mover and the resizer: the strategies the gesture scenarios cannot reach, the minimum
-// size, and chains of substitutes that lead back to each other and still end.
+// The mover and the resizer: the strategies the gesture scenarios cannot reach, and chains of
+// substitutes that lead back to each other and still end.
 #include <ostream>
 
 #include "manipulation/WindowMover.h"
@@ -108,30 +108,6 @@ TEST(Strategy, ResizeWithoutAWritableFrameOrAReadableSizeFails) {
              A(kPid, "AXMainWindow", readsWindow(kTarget)),
              A(kPid, "AXFocusedWindow", readsWindow(kTarget))});
     expectOutcome(a, Op::Resize, {"", {}, false});
-}
-
-// Through the frame strategy, and through the size strategy when the frame write is refused.
-TEST(MinimumSize, BoundsEachDimensionSeparately) {
-    const struct {
-        Size before;
-        double dx, dy;
-        Size after;
-    } bounds[] = {{{60, 60}, -30, 0, {50, 60}},
-                  {{400, 60}, 0, 40, {400, 50}},
-                  {{30, 20}, -5, 0, {50, 50}},  // snaps out at once
-                  {{49.5, 200}, 0.75, 0, {50.25, 200}}};
-    for (const bool frameRefused : {false, true}) {
-        for (const auto& b : bounds) {
-            App app;
-            app.desktop.window(kTarget)->frame = {10, 20, b.before.width, b.before.height};
-            if (frameRefused)
-                app.bend(Element::window(kTarget), "AXFrame", refusesWrites(kRefused));
-            WindowResizer resizer(app.accessibility(), app.log, Element::window(kTarget), kPid);
-            EXPECT_TRUE(resizer.manipulate(b.dx, b.dy));
-            EXPECT_EQ(app.frameOf(kTarget), (Rect{10, 20, b.after.width, b.after.height}))
-                << b.before.width << "x" << b.before.height << (frameRefused ? " by size" : "");
-        }
-    }
 }
 
 // When the target takes no change, one substitute does, or none, and the search ends.
