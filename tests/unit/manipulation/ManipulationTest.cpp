@@ -101,15 +101,6 @@ TEST(Strategy, MoveReadsThePointUnderTheAlternativeNameWhenValuesAreOfOtherKinds
     expectOutcome(a, Op::Move, {"", {}, true, kTarget, {60.0, 60.0, 800.0, 600.0}});
 }
 
-TEST(Strategy, ResizeWithoutAWritableFrameOrAReadableSizeFails) {
-    App a;
-    a.apply({W(kTarget, "AXFrame", refusesWrites(kRefused)),
-             W(kTarget, "AXSize", failsWith(kUnsupported)),
-             A(kPid, "AXMainWindow", readsWindow(kTarget)),
-             A(kPid, "AXFocusedWindow", readsWindow(kTarget))});
-    expectOutcome(a, Op::Resize, {"", {}, false});
-}
-
 // When the target takes no change, one substitute does, or none, and the search ends.
 class FallbackChain : public ::testing::TestWithParam<std::tuple<Op, Row>>, public App {};
 
