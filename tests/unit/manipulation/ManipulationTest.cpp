@@ -1,5 +1,5 @@
-// The mover and the resizer: the strategies the gesture scenarios cannot reach, the minimum
-// size, and chains of substitutes that lead back to each other and still end.
+// The mover and the resizer: the strategies the gesture scenarios cannot reach, and chains of
+// substitutes that lead back to each other and still end.
 #include <ostream>
 
 #include "manipulation/WindowMover.h"
@@ -101,46 +101,11 @@ TEST(Strategy, MoveReadsThePointUnderTheAlternativeNameWhenValuesAreOfOtherKinds
     expectOutcome(a, Op::Move, {"", {}, true, kTarget, {60.0, 60.0, 800.0, 600.0}});
 }
 
-TEST(Strategy, ResizeWithoutAWritableFrameOrAReadableSizeFails) {
-    App a;
-    a.apply({W(kTarget, "AXFrame", refusesWrites(kRefused)),
-             W(kTarget, "AXSize", failsWith(kUnsupported)),
-             A(kPid, "AXMainWindow", readsWindow(kTarget)),
-             A(kPid, "AXFocusedWindow", readsWindow(kTarget))});
-    expectOutcome(a, Op::Resize, {"", {}, false});
-}
-
-// Through the frame strategy, and through the size strategy when the frame write is refused.
-TEST(MinimumSize, BoundsEachDimensionSeparately) {
-    const struct {
-        Size before;
-        double dx, dy;
-        Size after;
-    } bounds[] = {{{60, 60}, -30, 0, {50, 60}},
-                  {{400, 60}, 0, 40, {400, 50}},
-                  {{30, 20}, -5, 0, {50, 50}},  // snaps out at once
-                  {{49.5, 200}, 0.75, 0, {50.25, 200}}};
-    for (const bool frameRefused : {false, true}) {
-        for (const auto& b : bounds) {
-            App app;
-            app.desktop.window(kTarget)->frame = {10, 20, b.before.width, b.before.height};
-            if (frameRefused)
-                app.bend(Element::window(kTarget), "AXFrame", refusesWrites(kRefused));
-            WindowResizer resizer(app.accessibility(), app.log, Element::window(kTarget), kPid);
-            EXPECT_TRUE(resizer.manipulate(b.dx, b.dy));
-            EXPECT_EQ(app.frameOf(kTarget), (Rect{10, 20, b.after.width, b.after.height}))
-                << b.before.width << "x" << b.before.height << (frameRefused ? " by size" : "");
-        }
-    }
-}
-
 // When the target takes no change, one substitute does, or none, and the search ends.
 class FallbackChain : public ::testing::TestWithParam<std::tuple<Op, Row>>, public App {};
 
 TEST_P(FallbackChain, HandsTheChangeToOneSubstituteAndEnds) {
     const auto& [op, row] = GetParam();
-    if (std::string_view(row.name) == "Untrusted") desktop.setTrusted(false);
-    if (std::string_view(row.name) == "TargetClosed") desktop.closeWindow(kTarget);
     apply(row.bends);
     expectOutcome(*this, op, row);
 }
@@ -183,9 +148,6 @@ const Row kChains[] = {
       A(kPid, "AXFocusedWindow", readsWindow(22)), A(502, "AXMainWindow", readsWindow(32)),
       A(503, "AXMainWindow", readsWindow(kTarget)), A(503, "AXFocusedWindow", readsWindow(22))},
      false},
-    // Not trusted, or the target gone: the chain ends before any substitute is asked.
-    {"Untrusted", {}, false},
-    {"TargetClosed", {}, false},
 };
 
 INSTANTIATE_TEST_SUITE_P(, FallbackChain,
@@ -195,16 +157,6 @@ INSTANTIATE_TEST_SUITE_P(, FallbackChain,
                              return (std::get<0>(row.param) == Op::Move ? "Move" : "Resize") +
                                     std::string(std::get<1>(row.param).name);
                          });
-
-// What was tried belongs to one call: the next motion event may use the same substitute.
-TEST(Manipulator, ServesSeveralEvents) {
-    App a;
-    a.apply({unreadable(kTarget)});
-    WindowMover mover(a.accessibility(), a.log, Element::window(kTarget), kPid);
-    EXPECT_TRUE(mover.manipulate(kDx, kDy));
-    EXPECT_TRUE(mover.manipulate(kDx, kDy));
-    EXPECT_EQ(a.frameOf(11), changed(Op::Move, changed(Op::Move, kFrame)));
-}
 
 TEST(ElementAccess, PositioningNeedsOnlyASuccessfulPositionOrFrameRead) {
     App a;
