@@ -244,10 +244,6 @@ void XServer::activate(xcb_window_t window) {
                            {2, XCB_CURRENT_TIME, 0});
 }
 
-void XServer::iconify(xcb_window_t window) {
-    xtest::sendRootMessage(conn_, root_, window, atom("WM_CHANGE_STATE"), {3});
-}
-
 void XServer::key(std::uint32_t keysym, bool press) {
     xtest::key(conn_, xtest::keycodeFor(conn_, keysym), press);
     sync();
