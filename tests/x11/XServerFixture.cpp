@@ -9,7 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -134,23 +133,10 @@ std::unique_ptr<XServer> XServer::start(bool windowManager, std::string& error) 
 }
 
 bool XServer::windowManagerManages() {
-    // A probe window that the window manager takes into its client list shows that it handles
-    // map requests. Requests made too early can be lost, so the probe is mapped again.
-    const xcb_window_t probe = makeWindow(root_, {0, 0, 10, 10});
-    int attempt = 0;
-    const bool managed = waitUntil(
-        [&] {
-            if (attempt++ % 40 == 0) {
-                xcb_map_window(conn_, probe);
-                xcb_flush(conn_);
-            }
-            const auto clients = property(conn_, root_, atom("_NET_CLIENT_LIST"));
-            return std::find(clients.begin(), clients.end(), probe) != clients.end();
-        },
+    // Openbox names its check window once it has taken over the root's map requests.
+    return waitUntil(
+        [&] { return !property(conn_, root_, atom("_NET_SUPPORTING_WM_CHECK")).empty(); },
         std::chrono::seconds(20));
-    xcb_destroy_window(conn_, probe);
-    sync();
-    return managed;
 }
 
 XServer::~XServer() {
