@@ -125,12 +125,6 @@ protected:
         const AXError error = ax().copyAttributeValue(Element::window(window), attribute, value);
         return error == AXError::kAXErrorSuccess ? value : Value();
     }
-    static std::optional<Rect> axFrame(xcb_window_t window) {
-        const Value value = read(window, "AXFrame");
-        Rect frame;
-        if (value.asAXValue() == nullptr || !value.asAXValue()->getValue(frame)) return {};
-        return frame;
-    }
 
     static inline std::unique_ptr<XServer> server_;
     static inline std::unique_ptr<X11Desktop> desktop_;
