@@ -53,7 +53,6 @@ TEST(PendingFrames, AnswersStandForTheRequestUntilTheGestureEndsAndIgnoredOnesAr
     const SizeRules rules = SizeRules::fromNormalHints(hints, {4, 4});
     const Rect start{0, 0, 488, 320}, asked{0, 0, 483, 315}, rounded{0, 0, 482, 307};
     pending.requested(1, start, asked, rules, t0);
-    EXPECT_EQ(pending.effective(1, rounded, t0), asked);
     EXPECT_EQ(pending.effective(1, {0, 0, 476, 307}, t0), (Rect{0, 0, 476, 307}));  // a cell off
     pending.requested(1, start, asked, rules, t0);
     pending.forgetAnswers();
@@ -137,22 +136,18 @@ TEST(SessionCheck, SaysWhatEachSessionAllows) {
     const struct {
         const char* display;
         const char* wayland;
-        SessionKind kind;
         bool goesOn;
         const char* linePrefix;
     } cases[] = {
-        {":0", nullptr, SessionKind::X11, true, nullptr},
-        {":0", "wayland-0", SessionKind::XWayland, true,
-         "[WARNING] This is a Wayland session with XWayland"},
-        {nullptr, "wayland-0", SessionKind::WaylandOnly, false,
-         "[ERROR] This is a Wayland session without X11"},
-        {"", "", SessionKind::NoDisplay, false, "[ERROR] No display is set"},
+        {":0", nullptr, true, nullptr},
+        {":0", "wayland-0", true, "[WARNING] This is a Wayland session with XWayland"},
+        {nullptr, "wayland-0", false, "[ERROR] This is a Wayland session without X11"},
+        {"", "", false, "[ERROR] No display is set"},
     };
     const auto set = [](const char* name, const char* value) {
         value ? ::setenv(name, value, 1) : ::unsetenv(name);
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(classifySession(c.display, c.wayland), c.kind);
         set("DISPLAY", c.display);
         set("WAYLAND_DISPLAY", c.wayland);
         Lines sink;

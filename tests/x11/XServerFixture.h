@@ -45,9 +45,7 @@ public:
                             xcb_atom_t type = XCB_NONE, std::uint32_t value = 0);
     void setProperty(xcb_window_t window, const char* name, xcb_atom_t type,
                      const std::vector<std::uint32_t>& words);
-    // Window-manager requests: make active (and so front-most), iconify.
-    void activate(xcb_window_t window);
-    void iconify(xcb_window_t window);
+    void activate(xcb_window_t window);  // and so make it front-most
 
     // XTEST input, through the devices as a user's; each waits for the server to take it.
     void key(std::uint32_t keysym, bool press);
@@ -126,16 +124,6 @@ protected:
         Value value;
         const AXError error = ax().copyAttributeValue(Element::window(window), attribute, value);
         return error == AXError::kAXErrorSuccess ? value : Value();
-    }
-    static std::optional<Rect> axFrame(xcb_window_t window) {
-        const Value value = read(window, "AXFrame");
-        Rect frame;
-        if (value.asAXValue() == nullptr || !value.asAXValue()->getValue(frame)) return {};
-        return frame;
-    }
-    static AXError setPosition(xcb_window_t window, Point p) {
-        return ax().setAttributeValue(Element::window(window), "AXPosition",
-                                      Value(AXValue::create(p)));
     }
 
     static inline std::unique_ptr<XServer> server_;
